@@ -1,0 +1,27 @@
+// COPY: copies FROM item i over TO item i, stopping at the first failure.
+#include "commands/Commands.h"
+#include "platform/FileOps.h"
+
+Command* CreateCopy(const char* section) {
+    static const TextKey<COPY_INFO> keys[] = {
+        {"FROM", &COPY_INFO::sources},
+        {"TO", &COPY_INFO::destinations},
+    };
+    return CreateRecord(section, "COPY_INFO", keys);
+}
+
+bool ExecuteCopy(Command* command) {
+    COPY_INFO* record = static_cast<COPY_INFO*>(command);
+    const int count = CountDrivingItems(*record, record->sources, "FROM");
+    if (count == 0) return false;
+    for (int i = 0; i < count; ++i) {
+        const TextString source = TrimmedItem(record->sources, i);
+        const TextString destination = TrimmedItem(record->destinations, i);
+        if (!CopyOneFile(source.CStr(), destination.CStr())) {
+            ShowErrorBox(kMsgCopyFailed, source.CStr(), destination.CStr());
+            return false;
+        }
+    }
+    record->result = 1;
+    return true;
+}

@@ -1,0 +1,19 @@
+// EXIST: the result flag tells whether every listed path is there.
+#include "commands/Commands.h"
+#include "platform/FileSearch.h"
+
+Command* CreateExist(const char* section) {
+    static const TextKey<EXIST_INFO> keys[] = {{"FILE", &EXIST_INFO::files}};
+    return CreateRecord(section, "EXIST_INFO", keys);
+}
+
+bool ExecuteExist(Command* command) {
+    EXIST_INFO* record = static_cast<EXIST_INFO*>(command);
+    const int count = CountDrivingItems(*record, record->files, "FILE");
+    if (count == 0) return false;
+    for (int i = 0; i < count; ++i) {
+        if (!FileExists(TrimmedItem(record->files, i).CStr())) return true;
+    }
+    record->result = 1;
+    return true;
+}

@@ -1,0 +1,29 @@
+// LINK: makes one shortcut file per SRC item. A shortcut that cannot be made
+// ends the command quietly with the flag at 0; the run goes on.
+#include "commands/Commands.h"
+#include "platform/Shortcut.h"
+
+Command* CreateLink(const char* section) {
+    static const TextKey<SHORTCUT_INFO> keys[] = {
+        {"SRC", &SHORTCUT_INFO::targets},
+        {"PARAM", &SHORTCUT_INFO::arguments},
+        {"SHOWCMD", &SHORTCUT_INFO::showCommands},
+        {"DST", &SHORTCUT_INFO::shortcuts},
+    };
+    return CreateRecord(section, "SHORTCUT_INFO", keys);
+}
+
+bool ExecuteLink(Command* command) {
+    SHORTCUT_INFO* record = static_cast<SHORTCUT_INFO*>(command);
+    const int count = CountDrivingItems(*record, record->targets, "SRC");
+    if (count == 0) return false;
+    for (int i = 0; i < count; ++i) {
+        const TextString target = TrimmedItem(record->targets, i);
+        const TextString linkFile = TrimmedItem(record->shortcuts, i).Concat(".LNK");
+        const TextString arguments = TrimmedItem(record->arguments, i);
+        const int show = record->showCommands.Item(i, ",").ToInt();
+        if (!CreateShortcut(target.CStr(), linkFile.CStr(), arguments.CStr(), show)) return true;
+    }
+    record->result = 1;
+    return true;
+}

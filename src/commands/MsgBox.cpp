@@ -1,0 +1,68 @@
+// MSGBOX: a box of the script's own, optionally conditional on the result
+// flag of an earlier procedure; its answer sets the flag and may end the run.
+#include "commands/Commands.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+struct BoxKind {
+    const char* word;
+    unsigned style;
+};
+
+const BoxKind kBoxKinds[] = {
+    {"ERROR", kBoxOk | kBoxIconError},
+    {"INFORMATION", kBoxOk | kBoxIconInformation},
+    {"WARNING", kBoxYesNo | kBoxIconWarning | kBoxDefButton2},
+    {"QUESTION", kBoxYesNo | kBoxIconQuestion},
+};
+
+}  // namespace
+
+Command* CreateMsgBox(const char* section) {
+    static const TextKey<MSGBOX_INFO> keys[] = {
+        {"FLAG", &MSGBOX_INFO::flag},
+        {"TYPE", &MSGBOX_INFO::type},
+        {"TEXT", &MSGBOX_INFO::text},
+        {"ISABORT", &MSGBOX_INFO::abortRule},
+    };
+    return CreateRecord(section, "MSGBOX_INFO", keys);
+}
+
+bool ExecuteMsgBox(Command* command) {
+    MSGBOX_INFO* record = static_cast<MSGBOX_INFO*>(command);
+
+    if (record->flag.ItemCount(",") >= 2) {
+        const Command* tested = FindProcedure(CurrentProcList(), TrimmedItem(record->flag, 0).CStr());
+        if (tested == nullptr) {
+            ShowErrorBox(kMsgBadSymbol, record->flag.CStr());
+            return false;
+        }
+        if (record->flag.Item(1, ",").ToInt() != tested->result) return true;
+    }
+
+    const BoxKind* kind = nullptr;
+    for (const BoxKind& candidate : kBoxKinds) {
+        if (record->type.EqualsNoCase(candidate.word)) {
+            kind = &candidate;
+            break;
+        }
+    }
+    if (kind == nullptr) {
+        ShowErrorBox(kMsgBadSymbol, record->type.CStr());
+        return false;
+    }
+
+    record->text.ReplaceAll("%n", "\n");
+    record->text.ReplaceAll("%t", "\t");
+    const int answer = ShowMessageBox(record->text.CStr(), Caption.CStr(), kind->style);
+
+    if (answer == kAnswerOk || answer == kAnswerYes) {
+        record->result = 1;
+        return record->abortRule.Item(0, ",").ToInt() == 0;
+    }
+    if (answer == kAnswerCancel || answer == kAnswerNo) {
+        return record->abortRule.Item(1, ",").ToInt() == 0;
+    }
+    return true;
+}

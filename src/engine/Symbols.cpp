@@ -1,0 +1,172 @@
+// The symbol table and the three expansion passes every text value of the
+// script goes through: symbols in angle brackets, application lookups in
+// braces, and parent-directory steps.
+#include "engine/Symbols.h"
+
+#include "engine/Script.h"
+#include "engine/Startup.h"
+#include "platform/Registry.h"
+#include "platform/System.h"
+
+SymbolTableData SymbolTable;
+
+namespace {
+
+const char kLineFeed[] = "\n";
+const unsigned kFolderBlock = 260;
+
+TextString LineName(const TextString& line) { return line.Item(0, "="); }
+
+// A folder symbol's value: the special folder of the family this system
+// belongs to, or empty text when the folder cannot be located.
+TextString FolderSymbol(int ntFolder, int otherFolder) {
+    TextString folder;
+    if (!GetSpecialFolderPath(nullptr, IsWindowsNT() ? ntFolder : otherFolder, folder)) {
+        folder.Assign("");
+    }
+    return folder;
+}
+
+TextString DirectorySymbol(void (*query)(char*, unsigned)) {
+    TextString dir;
+    if (dir.Allocate(kFolderBlock)) {
+        query(dir.Buffer(), kFolderBlock);
+        dir.Compact();
+    }
+    return dir;
+}
+
+}  // namespace
+
+bool LoadSymbols() {
+    SymbolTable.entries.Assign("");
+    SymbolTable.count = ReadProfileSection(ScriptFile.CStr(), "DEFINE", SymbolTable.entries);
+
+    SetSymbol("<Win>", DirectorySymbol(WindowsDirectory));
+    SetSymbol("<Sys>", DirectorySymbol(SystemDirectory));
+    SetSymbol("<Src>", ModulePath.Items(0, -2, "\\"));
+    SetSymbol("<Desktop>", FolderSymbol(kCsidlCommonDesktopDirectory, kCsidlDesktopDirectory));
+    SetSymbol("<Programs>", FolderSymbol(kCsidlCommonPrograms, kCsidlPrograms));
+
+    ExpandSymbolTable();
+    return true;
+}
+
+bool LookupSymbol(const char* name, TextString& value) {
+    for (int i = 0; i < SymbolTable.count; ++i) {
+        const TextString line = SymbolTable.entries.Item(i, kLineFeed);
+        if (LineName(line).EqualsNoCase(name)) {
+            value.Assign(line.Item(1, "="));
+            return true;
+        }
+    }
+    return false;
+}
+
+void SetSymbol(const char* name, const TextString& value) {
+    for (int i = 0; i < SymbolTable.count; ++i) {
+        TextString line = SymbolTable.entries.Item(i, kLineFeed);
+        if (LineName(line).EqualsNoCase(name)) {
+            line.ReplaceItems(1, 1, "=", value.CStr());
+            SymbolTable.entries.ReplaceItems(i, i, kLineFeed, line.CStr());
+            return;
+        }
+    }
+    if (SymbolTable.entries.Length() != 0) SymbolTable.entries.Append(kLineFeed);
+    SymbolTable.entries.Append(name);
+    SymbolTable.entries.Append("=");
+    SymbolTable.entries.Append(value);
+    ++SymbolTable.count;
+}
+
+void ExpandValue(TextString& text) {
+    ExpandSymbols(text);
+    ExpandAppPaths(text);
+    CollapseParentDirs(text);
+}
+
+bool ExpandSymbols(TextString& text) {
+    const int steps = text.GroupCount("<", ">");
+    bool replaced = false;
+    int i = 0;
+    for (int step = 0; step < steps; ++step) {
+        const TextString group = text.Group(i, "<", ">");
+        TextString value;
+        if (group.Length() != 0 && LookupSymbol(group.CStr(), value)) {
+            text.ReplaceGroup(i, "<", ">", value.CStr());
+            replaced = true;
+        } else {
+            ++i;
+        }
+    }
+    return replaced;
+}
+
+bool ExpandAppPaths(TextString& text) {
+    const int steps = text.GroupCount("{", "}");
+    bool replaced = false;
+    int i = 0;
+    for (int step = 0; step < steps; ++step) {
+        TextString group = text.Group(i, "{", "}");
+        if (group.Length() == 0) break;  // earlier replacements used up the groups
+        group.Trim("{", "}");
+        const TextString head = group.Item(0, "\\");
+        const TextString application = group.Item(1, "\\");
+        TextString found;
+        bool hit = false;
+        if (head.EqualsNoCase("?App")) {
+            hit = LookupAppPath(application.CStr(), found, true);
+        } else if (head.EqualsNoCase("?AppPath")) {
+            hit = LookupAppPath(application.CStr(), found, false);
+            if (hit) {
+                found.Trim("", "\\");
+                found.Trim("", ";");
+            }
+        }
+        if (hit) {
+            text.ReplaceGroup(i, "{", "}", found.CStr());
+            replaced = true;
+        } else {
+            ++i;
+        }
+    }
+    return replaced;
+}
+
+bool CollapseParentDirs(TextString& text) {
+    if (text.CountOf("\\..") == 0) return false;
+    const int steps = text.ItemCount("\\") - 2;
+    if (steps <= 0) return false;
+    bool removed = false;
+    int d = 2;
+    int p = 0;
+    for (int step = 0; step < steps; ++step) {
+        if (text.Item(d, "\\").EqualsNoCase("..")) {
+            const TextString kept = text.Item(p, "\\");
+            text.ReplaceItems(p, d, "\\", kept.CStr());
+            removed = true;
+            --d;
+            --p;
+        } else {
+            ++d;
+            ++p;
+        }
+        if (p < 0) break;
+    }
+    return removed;
+}
+
+int ExpandSymbolTable() {
+    for (int i = 0; i < SymbolTable.count; ++i) {
+        TextString line = SymbolTable.entries.Item(i, kLineFeed);
+        TextString value = line.Item(1, "=");
+        bool changed = ExpandSymbols(value);
+        changed = ExpandAppPaths(value) || changed;
+        changed = CollapseParentDirs(value) || changed;
+        if (changed) {
+            line.ReplaceItems(1, 1, "=", value.CStr());
+            SymbolTable.entries.ReplaceItems(i, i, kLineFeed, line.CStr());
+        }
+    }
+    return SymbolTable.count;
+}

@@ -1,0 +1,11 @@
+// The heap of the text classes.
+#pragma once
+
+// Heap hook for the text classes. Every block of ByteBuffer and TextString is
+// obtained through TextAlloc and released through TextFree, so that tests can
+// make the heap run out at a chosen allocation.
+void* TextAlloc(unsigned size);
+void TextFree(void* block);
+// After `count` more successful allocations every further one fails, until
+// the hook is reset with a negative count (the default).
+void SetTextAllocFailAfter(int count);
