@@ -1,0 +1,103 @@
+#include "TestSupport.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "platform/Catalogue.h"
+#include "platform/MessageBox.h"
+#include "text/Messages.h"
+
+namespace {
+
+BoxRecorder* activeRecorder = nullptr;
+
+int DefaultAnswer(unsigned style) {
+    if ((style & 0xF) == kBoxYesNo) return (style & kBoxDefButton2) ? kAnswerNo : kAnswerYes;
+    return kAnswerOk;
+}
+
+int RecordBox(const char* text, const char* caption, unsigned style) {
+    BoxRecorder& recorder = *activeRecorder;
+    recorder.boxes.push_back({text, caption, style});
+    if (recorder.answers.empty()) return DefaultAnswer(style);
+    const int answer = recorder.answers.front();
+    recorder.answers.pop_front();
+    return answer;
+}
+
+}  // namespace
+
+BoxRecorder::BoxRecorder() {
+    activeRecorder = this;
+    SetMessageBoxHook(RecordBox);
+}
+
+BoxRecorder::~BoxRecorder() {
+    SetMessageBoxHook(nullptr);
+    activeRecorder = nullptr;
+}
+
+ScratchDir::ScratchDir() {
+    std::random_device seed;
+    std::ostringstream name;
+    name << "updater-test-" << std::hex << seed() << seed();
+    path_ = std::filesystem::temp_directory_path() / name.str();
+    std::filesystem::create_directories(path_);
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ignored;
+    // Read-only files left by a test must not keep the folder alive.
+    for (auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
+        std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
+    }
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ScratchDir::windows(const std::string& relative) const {
+    std::string path = windows();
+    if (!relative.empty()) path += "\\" + relative;
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
+    return path;
+}
+
+void ScratchDir::Write(const std::string& relative, const std::string& content) const {
+    std::filesystem::path file = at(relative);
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << content;
+}
+
+std::string ScratchDir::Read(const std::string& relative) const {
+    std::ifstream in(at(relative), std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+std::string ScratchDir::WindowsForm(const std::filesystem::path& path) {
+#ifdef _WIN32
+    return path.string();
+#else
+    std::string text = "Z:" + path.string();
+    for (char& c : text) {
+        if (c == '/') c = '\\';
+    }
+    return text;
+#endif
+}
+
+std::string Message(unsigned id, ...) {
+    char area[256];
+    area[0] = '\0';
+    LoadCatalogueText(id, area, sizeof area);
+    va_list args;
+    va_start(args, id);
+    TextString text;
+    text.FormatV(area, args);
+    va_end(args);
+    return text.CStr();
+}

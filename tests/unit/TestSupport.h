@@ -1,0 +1,50 @@
+// Shared helpers of the unit tests: scratch folders, scripts, and a message
+// box that records every box and answers from a script of answers.
+#pragma once
+
+#include <cstdarg>
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "text/TextString.h"
+
+struct RecordedBox {
+    std::string text;
+    std::string caption;
+    unsigned style;
+};
+
+// Records every box shown while it lives; answers are taken from the front
+// of `answers`, and a box with no answer left gets the box's default button.
+class BoxRecorder {
+public:
+    BoxRecorder();
+    ~BoxRecorder();
+    std::vector<RecordedBox> boxes;
+    std::deque<int> answers;
+};
+
+// A scratch folder removed again when the object goes away.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    // The folder as the host sees it and as a script names it (Windows form).
+    const std::filesystem::path& native() const { return path_; }
+    std::string windows() const { return WindowsForm(path_); }
+    std::string windows(const std::string& relative) const;
+    std::filesystem::path at(const std::string& relative) const { return path_ / relative; }
+    void Write(const std::string& relative, const std::string& content) const;
+    std::string Read(const std::string& relative) const;
+
+    static std::string WindowsForm(const std::filesystem::path& path);
+
+private:
+    std::filesystem::path path_;
+};
+
+// The catalogue text `id` formatted with its arguments, as the error box
+// shows it.
+std::string Message(unsigned id, ...);
