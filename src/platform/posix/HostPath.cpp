@@ -1,0 +1,397 @@
+// The host's Windows-like root and the mapping between Windows paths and
+// host paths.
+#include "platform/posix/HostPath.h"
+
+#include <dirent.h>
+#include <errno.h>
+#include <iconv.h>
+#include <limits.h>
+#include <pwd.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+const char kDefaultRootBelowHome[] = "/.local/share/nemuria-updater";
+const char kDriveC[] = "drive_c";
+
+// ---- Code page conversion ----------------------------------------------
+
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Converter() {
+        if (Valid()) iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // Converts `text`; a byte that does not convert is copied as it is.
+    std::string Convert(const std::string& text) const {
+        if (!Valid() || IsAscii(text)) return text;
+        std::string result;
+        char* in = const_cast<char*>(text.data());
+        size_t inLeft = text.size();
+        char chunk[1024];
+        while (inLeft > 0) {
+            char* out = chunk;
+            size_t outLeft = sizeof chunk;
+            const size_t done = iconv(cd_, &in, &inLeft, &out, &outLeft);
+            const int error = errno;
+            result.append(chunk, out);
+            if (done != static_cast<size_t>(-1) || error == E2BIG) continue;
+            // An invalid or incomplete sequence: keep its first byte as it
+            // is and go on after it.
+            result.push_back(*in);
+            ++in;
+            --inLeft;
+            iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        }
+        return result;
+    }
+
+private:
+    bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    static bool IsAscii(const std::string& text) {
+        for (unsigned char c : text) {
+            if (c >= 0x80) return false;
+        }
+        return true;
+    }
+
+    iconv_t cd_;
+};
+
+// ---- Small text helpers --------------------------------------------------
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool EqualsNoCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+    }
+    return true;
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find(separator, start);
+        if (end == std::string::npos) end = text.size();
+        if (end > start) parts.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+// Characters that Windows refuses in a file name (besides the separators),
+// wildcards apart.
+bool HasForbiddenCharacter(const std::string& name) {
+    for (unsigned char c : name) {
+        if (c < 0x20 || c == '<' || c == '>' || c == ':' || c == '"' || c == '|') return true;
+    }
+    return false;
+}
+
+bool HasWildcard(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
+
+// ---- Host folders --------------------------------------------------------
+
+std::string CurrentHostFolder() {
+    char buffer[PATH_MAX];
+    if (getcwd(buffer, sizeof buffer) == nullptr) return std::string();
+    return buffer;
+}
+
+std::string AbsoluteHostPath(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    const std::string current = CurrentHostFolder();
+    return current.empty() ? path : JoinHostPath(current, path);
+}
+
+// The entry of `folder` that `name` stands for: `name` itself when it exists
+// as written, else the first entry (in byte order) equal to it without
+// regard to ASCII case, else `name` unchanged.
+std::string ResolveName(const std::string& folder, const std::string& name) {
+    struct stat info;
+    if (lstat(JoinHostPath(folder, name).c_str(), &info) == 0) return name;
+    std::vector<std::string> names;
+    if (!ReadFolderNames(folder, names)) return name;
+    std::string found;
+    for (const std::string& entry : names) {
+        if (EqualsNoCase(entry, name) && (found.empty() || entry < found)) found = entry;
+    }
+    return found.empty() ? name : found;
+}
+
+// A folder that cannot be made is not reported here: what is later done in
+// it fails as it would for any missing folder.
+void MakeFolder(const std::string& path) { mkdir(path.c_str(), 0777); }
+
+// Creates every folder of an absolute host path, as mkdir -p does.
+void MakeHostFolders(const std::string& path) {
+    std::string prefix;
+    for (const std::string& part : Split(path, '/')) {
+        prefix += "/" + part;
+        MakeFolder(prefix);
+    }
+}
+
+// Creates the folders of a path below `base`, each level matched without
+// regard to case first, so that a folder the user made as "windows" serves
+// for "WINDOWS".
+void MakeFoldersBelow(const std::string& base, const std::string& relative) {
+    std::string folder = base;
+    for (const std::string& part : Split(relative, '/')) {
+        folder = JoinHostPath(folder, ResolveName(folder, part));
+        MakeFolder(folder);
+    }
+}
+
+std::string HomeFolder() {
+    const char* home = getenv("HOME");
+    if (home != nullptr && home[0] != '\0') return home;
+    const passwd* user = getpwuid(getuid());
+    if (user != nullptr && user->pw_dir != nullptr && user->pw_dir[0] != '\0') return user->pw_dir;
+    return "/tmp";
+}
+
+// Where the root is to be, as configured, made absolute.
+std::string ConfiguredRoot() {
+    const char* root = getenv("NEMURIA_ROOT");
+    if (root != nullptr && root[0] != '\0') return AbsoluteHostPath(root);
+    return AbsoluteHostPath(HomeFolder() + kDefaultRootBelowHome);
+}
+
+// Creates the root and its folders; returns the root without symbolic links
+// (as getcwd and /proc/self/exe report paths), or as configured when it
+// cannot be resolved.
+std::string CreateRoot(const std::string& root) {
+    MakeHostFolders(root);
+    const std::string login = HostLoginName();
+    const std::string folders[] = {
+        "drive_c/WINDOWS/system32",
+        "drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs",
+        "drive_c/Users/Public/Desktop",
+        "drive_c/Users/" + login + "/Desktop",
+        "drive_c/Users/" + login + "/AppData/Roaming/Microsoft/Windows/Start Menu/Programs",
+    };
+    for (const std::string& folder : folders) MakeFoldersBelow(root, folder);
+
+    char resolved[PATH_MAX];
+    if (realpath(root.c_str(), resolved) == nullptr) return root;
+    return resolved;
+}
+
+struct RootState {
+    std::string configured;
+    std::string resolved;
+};
+
+RootState& Root() {
+    static RootState state;
+    return state;
+}
+
+// ---- Windows paths -------------------------------------------------------
+
+// A full Windows path: its drive, its folders and its last component.
+struct WindowsPath {
+    char drive = 'Z';
+    std::vector<std::string> folders;
+    std::string name;
+};
+
+std::string DriveCFolder() { return JoinHostPath(HostRoot(), kDriveC); }
+
+// Splits an absolute host path into its Windows drive and components.
+void WindowsComponents(const std::string& hostPath, char& drive, std::vector<std::string>& parts) {
+    parts.clear();
+    for (const std::string& part : Split(hostPath, '/')) {
+        if (part != ".") parts.push_back(part);
+    }
+    const std::vector<std::string> driveC = Split(DriveCFolder(), '/');
+    if (parts.size() >= driveC.size() && std::equal(driveC.begin(), driveC.end(), parts.begin())) {
+        drive = 'C';
+        parts.erase(parts.begin(), parts.begin() + static_cast<std::ptrdiff_t>(driveC.size()));
+    } else {
+        drive = 'Z';
+    }
+}
+
+bool CurrentWindowsFolder(char& drive, std::vector<std::string>& parts) {
+    const std::string current = CurrentHostFolder();
+    if (current.empty()) return false;
+    WindowsComponents(current, drive, parts);
+    return true;
+}
+
+// Turns a Windows path (UTF-8, separators "\" or "/") into a full path the
+// way Windows' path functions do: the current drive and folder applied,
+// "." and ".." resolved on the text (".." stops at the root), one trailing
+// dot dropped from each folder.
+bool ParseWindowsPath(std::string path, WindowsPath& result) {
+    if (path.empty()) return false;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    // "\\server\share" and "\\?\..." name nothing on the host.
+    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') return false;
+
+    std::vector<std::string> parts;
+    std::string rest;
+    const char first = UpperAscii(path[0]);
+    if (path.size() >= 2 && path[1] == ':' && first >= 'A' && first <= 'Z') {
+        result.drive = first;
+        if (result.drive != 'C' && result.drive != 'Z') return false;
+        rest = path.substr(2);
+        if (rest.empty() || rest[0] != '\\') {
+            // "C:name" is relative to the drive's current folder: the
+            // process's own when it is on that drive, else the root.
+            char currentDrive = 0;
+            std::vector<std::string> current;
+            if (CurrentWindowsFolder(currentDrive, current) && currentDrive == result.drive) parts = current;
+            if (rest.empty()) rest = "\\";
+        }
+    } else if (path[0] == '\\') {
+        std::vector<std::string> ignored;
+        if (!CurrentWindowsFolder(result.drive, ignored)) result.drive = 'Z';
+        rest = path;
+    } else {
+        if (!CurrentWindowsFolder(result.drive, parts)) return false;
+        rest = path;
+    }
+
+    for (const std::string& part : Split(rest, '\\')) {
+        if (part == ".") continue;
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+            continue;
+        }
+        parts.push_back(part);
+    }
+    if (rest.back() != '\\' && !parts.empty()) {
+        result.name = parts.back();
+        parts.pop_back();
+    }
+    if (HasForbiddenCharacter(result.name)) return false;
+
+    for (std::string& folder : parts) {
+        if (HasForbiddenCharacter(folder) || HasWildcard(folder)) return false;
+        if (folder.back() == '.') folder.pop_back();
+        // "..." and longer runs of dots are no folder name.
+        if (folder.find_first_not_of('.') == std::string::npos) return false;
+    }
+    result.folders = parts;
+    return true;
+}
+
+std::string TrimTrailingDotsAndBlanks(std::string name) {
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+    return name;
+}
+
+}  // namespace
+
+// ---- Interface -----------------------------------------------------------
+
+const std::string& HostRoot() {
+    RootState& root = Root();
+    const std::string configured = ConfiguredRoot();
+    if (root.resolved.empty() || configured != root.configured) {
+        root.configured = configured;
+        root.resolved = CreateRoot(configured);
+    }
+    return root.resolved;
+}
+
+void EnsureHostRoot() {
+    RootState& root = Root();
+    root.configured = ConfiguredRoot();
+    root.resolved = CreateRoot(root.configured);
+}
+
+std::string HostLoginName() {
+    std::string login;
+    const passwd* user = getpwuid(getuid());
+    if (user != nullptr && user->pw_name != nullptr) login = user->pw_name;
+    if (login.empty()) {
+        const char* variable = getenv("USER");
+        if (variable != nullptr) login = variable;
+    }
+    // The name becomes a folder name: it must stay one folder.
+    if (login.empty() || login == "." || login == ".." || login.find('/') != std::string::npos) {
+        login = "user";
+    }
+    return login;
+}
+
+bool ToHostSearchPath(const char* windowsPath, HostSearchPath& search) {
+    if (windowsPath == nullptr || windowsPath[0] == '\0') return false;
+    WindowsPath path;
+    if (!ParseWindowsPath(HostTextFromWindows(windowsPath), path)) return false;
+    std::string folder = path.drive == 'C' ? DriveCFolder() : std::string("/");
+    for (const std::string& part : path.folders) {
+        folder = JoinHostPath(folder, ResolveName(folder, part));
+    }
+    search.folder = folder;
+    search.name = path.name;
+    search.driveRoot = path.folders.empty();
+    return true;
+}
+
+bool ToHostPath(const char* windowsPath, std::string& hostPath) {
+    HostSearchPath search;
+    if (!ToHostSearchPath(windowsPath, search) || HasWildcard(search.name)) return false;
+    const std::string name = TrimTrailingDotsAndBlanks(search.name);
+    hostPath = name.empty() ? search.folder : JoinHostPath(search.folder, ResolveName(search.folder, name));
+    return true;
+}
+
+std::string ToWindowsPath(const std::string& hostPath) {
+    if (hostPath.empty()) return std::string();
+    const std::string absolute = AbsoluteHostPath(hostPath);
+    char drive = 'Z';
+    std::vector<std::string> parts;
+    WindowsComponents(absolute, drive, parts);
+    std::string text(1, drive);
+    text += ":\\";
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) text += '\\';
+        text += parts[i];
+    }
+    if (!parts.empty() && absolute.back() == '/') text += '\\';
+    return WindowsTextFromHost(text);
+}
+
+std::string HostTextFromWindows(const std::string& text) {
+    static const Converter converter("UTF-8", "CP932");
+    return converter.Convert(text);
+}
+
+std::string WindowsTextFromHost(const std::string& text) {
+    static const Converter converter("CP932", "UTF-8");
+    return converter.Convert(text);
+}
+
+bool ReadFolderNames(const std::string& folder, std::vector<std::string>& names) {
+    struct DirCloser {
+        void operator()(DIR* dir) const { closedir(dir); }
+    };
+    const std::unique_ptr<DIR, DirCloser> dir(opendir(folder.c_str()));
+    if (!dir) return false;
+    while (const dirent* entry = readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    return true;
+}
+
+std::string JoinHostPath(const std::string& folder, const std::string& name) {
+    if (folder.empty() || folder.back() == '/') return folder + name;
+    return folder + "/" + name;
+}
