@@ -1,0 +1,299 @@
+// Host bodies of the file actions. Each behaves as its Windows call does, so
+// that a script has the same effect on both editions:
+//
+// - Copy replaces an existing file, gives the copy the source's last-write
+//   time and permission bits (and so its read-only state), and refuses a
+//   source that is not a regular file, a missing destination folder, a
+//   read-only destination, and a destination that is the source itself.
+//   The data goes to a temporary file beside the destination, which is
+//   renamed over it only when complete: a copy that fails midway leaves the
+//   old destination as it was and no stray file.
+// - Delete refuses a missing file, a folder and a read-only file.
+// - Making a folder creates one level.
+// - The read-only attribute lives in the write bits (FileModes.h); the
+//   other attribute bits have no counterpart on the host.
+//
+// Every path is a Windows-style path mapped through ToHostPath; a path that
+// does not map fails as a missing file would, and so does a path in the
+// folder form (a trailing separator) where a file is meant.
+#include "platform/FileOps.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "platform/FileSearch.h"
+#include "platform/posix/CopyFaults.h"
+#include "platform/posix/FileModes.h"
+#include "platform/posix/HostFilePath.h"
+#include "platform/posix/UniqueFd.h"
+
+namespace {
+
+// Bytes asked of the kernel per copy call, and the buffer of the plain
+// read and write loop used where the kernel cannot copy between the files.
+constexpr size_t kKernelChunk = size_t{1} << 30;
+constexpr size_t kBufferSize = size_t{256} << 10;
+// At most this many bytes of the destination's name go into the name of the
+// temporary file, which must stay within the file system's name limit.
+constexpr size_t kTempNameKeep = 64;
+
+long long failAfterBytes = -1;
+int failError = 0;
+
+// The errors with which copy_file_range says that it cannot copy between
+// these two files at all (other file systems, no support, special files);
+// the read and write loop then carries on from the same offsets.
+bool KernelCannotCopy(int error) {
+    return error == EXDEV || error == ENOSYS || error == EINVAL || error == EOPNOTSUPP ||
+           error == ENOTSUP || error == EPERM || error == EBADF || error == ETXTBSY;
+}
+
+bool WriteAll(int out, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t written = write(out, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// Moves everything from `in` to `out`, from their current offsets to the
+// end of `in`. False with errno set when a read or a write fails.
+bool Transfer(int in, int out) {
+    long long copied = 0;
+    bool kernel = true;
+    std::unique_ptr<char[]> buffer;
+    for (;;) {
+        size_t want = kernel ? kKernelChunk : kBufferSize;
+        if (failAfterBytes >= 0) {
+            if (copied >= failAfterBytes) {
+                errno = failError;
+                return false;
+            }
+            want = std::min(want, static_cast<size_t>(failAfterBytes - copied));
+        }
+        ssize_t done;
+        if (kernel) {
+            done = copy_file_range(in, nullptr, out, nullptr, want, 0);
+            // Some file systems report nothing for files that do have data;
+            // reading settles it.
+            if ((done < 0 && KernelCannotCopy(errno)) || (done == 0 && copied == 0)) {
+                kernel = false;
+                continue;
+            }
+        } else {
+            if (!buffer) {
+                buffer.reset(new (std::nothrow) char[kBufferSize]);
+                if (!buffer) {
+                    errno = ENOMEM;
+                    return false;
+                }
+            }
+            done = read(in, buffer.get(), want);
+            if (done > 0 && !WriteAll(out, buffer.get(), static_cast<size_t>(done))) return false;
+        }
+        if (done < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (done == 0) return true;
+        copied += done;
+    }
+}
+
+// The temporary file of a copy: created beside the destination with a
+// unique name, and removed again unless it was renamed into place.
+class TempFile {
+public:
+    TempFile() = default;
+    ~TempFile() {
+        file_.Reset();
+        if (!path_.empty()) unlink(path_.c_str());
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    bool Create(const std::string& folder, const std::string& name) {
+        std::string pattern = folder + "/." + name.substr(0, kTempNameKeep) + ".XXXXXX";
+        const int fd = mkostemp(&pattern[0], O_CLOEXEC);
+        if (fd < 0) return false;
+        file_.Reset(fd);
+        path_ = pattern;
+        return true;
+    }
+    int Fd() const { return file_.Get(); }
+    bool Close() { return file_.Close(); }
+    // Puts the finished file in place of `destination`.
+    bool RenameTo(const std::string& destination) {
+        if (rename(path_.c_str(), destination.c_str()) != 0) return false;
+        path_.clear();
+        return true;
+    }
+
+private:
+    UniqueFd file_;
+    std::string path_;
+};
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Opens the source for reading; only a regular file will do. The type is
+// checked before the open, so that a pipe or a device is never opened, and
+// again on the open file, in case the name changed in between.
+bool OpenSource(const std::string& path, UniqueFd& file, struct stat& info) {
+    if (stat(path.c_str(), &info) != 0) return false;
+    if (!S_ISREG(info.st_mode)) {
+        errno = EACCES;
+        return false;
+    }
+    file.Reset(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!file.Valid() || fstat(file.Get(), &info) != 0) return false;
+    if (!S_ISREG(info.st_mode)) {
+        errno = EACCES;
+        return false;
+    }
+    return true;
+}
+
+// Settles which file the copy replaces. A symbolic link is followed, so
+// that the file it names is replaced and the link stays. `exists` tells
+// whether there is a file to replace; `info` then describes it.
+bool ResolveDestination(std::string& path, bool& exists, struct stat& info) {
+    exists = false;
+    if (lstat(path.c_str(), &info) != 0) return errno == ENOENT;
+    if (S_ISLNK(info.st_mode)) {
+        char resolved[PATH_MAX];
+        if (realpath(path.c_str(), resolved) == nullptr) return false;
+        path = resolved;
+        if (stat(path.c_str(), &info) != 0) return false;
+    }
+    exists = true;
+    return true;
+}
+
+}  // namespace
+
+void SetCopyFailAfter(long long bytes, int error) {
+    failAfterBytes = bytes;
+    failError = error;
+}
+
+bool CopyOneFile(const char* source, const char* destination) {
+    std::string from;
+    std::string to;
+    if (!MapHostFilePath(source, from) || !MapHostFilePath(destination, to)) return false;
+
+    UniqueFd in;
+    struct stat sourceInfo;
+    if (!OpenSource(from, in, sourceInfo)) return false;
+
+    bool replacing = false;
+    struct stat old;
+    if (!ResolveDestination(to, replacing, old)) return false;
+    if (replacing) {
+        // A copy onto the source itself, under whatever name, would destroy
+        // it; a folder or a read-only file is not replaced.
+        if (SameFile(old, sourceInfo)) {
+            errno = EINVAL;
+            return false;
+        }
+        if (!S_ISREG(old.st_mode) || IsReadOnlyMode(old.st_mode)) {
+            errno = EACCES;
+            return false;
+        }
+    }
+
+    const size_t slash = to.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : to.substr(0, slash));
+    const std::string name = slash == std::string::npos ? to : to.substr(slash + 1);
+    if (name.empty()) {
+        errno = EISDIR;
+        return false;
+    }
+
+    TempFile temp;
+    if (!temp.Create(folder, name)) return false;
+    if (!Transfer(in.Get(), temp.Fd())) return false;
+
+    // The replaced file's owner keeps it where the process may give it
+    // away (the superuser); elsewhere the copy belongs to the process.
+    if (replacing && (old.st_uid != geteuid() || old.st_gid != getegid())) {
+        if (fchown(temp.Fd(), old.st_uid, old.st_gid) != 0) {
+            // Not permitted: the copy stays the process's own.
+        }
+    }
+    const struct timespec times[2] = {{0, UTIME_OMIT}, sourceInfo.st_mtim};
+    if (fchmod(temp.Fd(), sourceInfo.st_mode & 0777) != 0 || futimens(temp.Fd(), times) != 0) {
+        return false;
+    }
+    // When a file is replaced, its new content must be on the disk before
+    // the name points at it, or a power cut could leave neither version.
+    if (replacing && fsync(temp.Fd()) != 0) return false;
+    if (!temp.Close()) return false;
+    return temp.RenameTo(to);
+}
+
+bool DeleteOneFile(const char* path) {
+    std::string host;
+    if (!MapHostFilePath(path, host)) return false;
+    struct stat info;
+    if (lstat(host.c_str(), &info) != 0) return false;
+    if (S_ISLNK(info.st_mode)) {
+        // A link is removed itself, unless it stands for a folder.
+        struct stat target;
+        if (stat(host.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) {
+            errno = EISDIR;
+            return false;
+        }
+    } else if (S_ISDIR(info.st_mode) || IsReadOnlyMode(info.st_mode)) {
+        errno = EACCES;
+        return false;
+    }
+    return unlink(host.c_str()) == 0;
+}
+
+bool MakeOneDirectory(const char* path) {
+    std::string host;
+    if (!MapHostPath(path, host)) return false;
+    return mkdir(host.c_str(), 0777) == 0;
+}
+
+bool SetAttributes(const char* path, uint32_t attributes) {
+    std::string host;
+    if (!MapHostPath(path, host)) return false;
+    struct stat info;
+    if (stat(host.c_str(), &info) != 0) return false;
+    // A folder's read-only flag does not keep anyone from writing into it,
+    // so a folder's bits are left alone.
+    if (S_ISDIR(info.st_mode)) return true;
+    if (EndsWithSeparator(path)) {
+        errno = ENOTDIR;
+        return false;
+    }
+    const mode_t mode = info.st_mode & 07777;
+    mode_t wanted;
+    if ((attributes & kAttrReadOnly) != 0) {
+        wanted = ReadOnlyMode(mode);
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        wanted = WritableMode(mode, mask);
+    }
+    return wanted == mode || chmod(host.c_str(), wanted) == 0;
+}
