@@ -1,0 +1,45 @@
+// Shell link (.LNK) files in the Shell Link Binary File Format, so that a
+// shortcut made by the host edition opens on Windows like one made by the
+// shell itself.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What one shortcut holds. Texts are Windows texts in the program's code
+// page (CP932), paths in their Windows form.
+struct ShellLinkContent {
+    std::string target;
+    std::string workingDirectory;  // empty: none stored
+    std::string arguments;         // empty: none stored
+    uint32_t showCommand = 1;      // window state, SW_SHOWNORMAL unless set
+    // The target's file data, all zero when the target does not exist.
+    uint32_t fileAttributes = 0;
+    uint64_t creationTime = 0;  // FILETIME values: 100 ns units since 1601
+    uint64_t accessTime = 0;
+    uint64_t writeTime = 0;
+    uint32_t fileSize = 0;      // the low 32 bits of the size
+};
+
+// The UTF-16 form of a CP932 text, as MultiByteToWideChar gives it; a byte
+// that does not convert becomes U+FFFD.
+std::u16string WideFromWindows(const std::string& text);
+
+// The bytes of the file: the header, the link information with the target
+// as a local path on a fixed drive, the working directory and the arguments
+// as Unicode strings, and the terminal block. False when a text is longer
+// than its field can say.
+bool EncodeShellLink(const ShellLinkContent& content, std::vector<unsigned char>& bytes);
+
+// Offsets and values of the format that the tests read back.
+namespace shell_link {
+constexpr uint32_t kHeaderSize = 0x4C;
+constexpr size_t kFlagsOffset = 0x14;
+constexpr size_t kAttributesOffset = 0x18;
+constexpr size_t kShowCommandOffset = 0x3C;
+constexpr uint32_t kHasLinkInfo = 0x02;
+constexpr uint32_t kHasWorkingDir = 0x10;
+constexpr uint32_t kHasArguments = 0x20;
+constexpr uint32_t kIsUnicode = 0x80;
+}  // namespace shell_link

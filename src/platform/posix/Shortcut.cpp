@@ -1,0 +1,156 @@
+// Shortcut files on the host: genuine shell link files (ShellLink.h), with
+// the Windows paths the script used inside them.
+//
+// The contract is the one of the Windows edition: the target, its folder as
+// working directory, the arguments, the window state (the shell's default,
+// normal, when the show number sets none), and a file written under the
+// given name only when everything succeeded. A name longer than MAX_PATH - 1
+// wide characters is refused before anything is written. The file goes to a
+// temporary name in the destination folder and is renamed into place when
+// complete, so that a failure leaves neither a partial shortcut nor a stray
+// file; a missing folder fails at once.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/Process.h"
+#include "platform/Shortcut.h"
+#include "platform/posix/FileModes.h"
+#include "platform/posix/HostFilePath.h"
+#include "platform/posix/ShellLink.h"
+#include "platform/posix/UniqueFd.h"
+
+namespace {
+
+constexpr size_t kMaxNameChars = 259;  // MAX_PATH less the terminator
+constexpr size_t kTempNameKeep = 64;   // bytes of the name kept in the temporary name
+constexpr int kTempAttempts = 100;
+
+constexpr uint32_t kAttrReadOnly = 0x01;
+constexpr uint32_t kAttrDirectory = 0x10;
+constexpr uint32_t kAttrArchive = 0x20;
+
+// Window states of the show numbers 1 to 3; others leave the default.
+uint32_t ShowCommandOf(int showNumber) {
+    switch (showNumber) {
+    case 2: return 7;  // SW_SHOWMINNOACTIVE
+    case 3: return 3;  // SW_SHOWMAXIMIZED
+    default: return 1;  // SW_SHOWNORMAL
+    }
+}
+
+uint64_t FileTimeOf(const struct timespec& time) {
+    constexpr int64_t kSecondsFrom1601To1970 = 11644473600LL;
+    const int64_t seconds = static_cast<int64_t>(time.tv_sec) + kSecondsFrom1601To1970;
+    if (seconds < 0) return 0;
+    return static_cast<uint64_t>(seconds) * 10000000u + static_cast<uint64_t>(time.tv_nsec) / 100u;
+}
+
+// The target's attributes, times and size, as the shell records them for a
+// target that exists. The host keeps no creation time that a copy carries,
+// so the last write stands for it.
+void DescribeTarget(const char* target, ShellLinkContent& content) {
+    std::string hostTarget;
+    struct stat info;
+    if (!MapHostPath(target, hostTarget) || stat(hostTarget.c_str(), &info) != 0) return;
+    content.fileAttributes = S_ISDIR(info.st_mode) ? kAttrDirectory : kAttrArchive;
+    if (IsReadOnlyMode(info.st_mode)) content.fileAttributes |= kAttrReadOnly;
+    content.writeTime = FileTimeOf(info.st_mtim);
+    content.creationTime = content.writeTime;
+    content.accessTime = FileTimeOf(info.st_atim);
+    if (!S_ISDIR(info.st_mode)) content.fileSize = static_cast<uint32_t>(info.st_size);
+}
+
+bool WriteAll(int fd, const std::vector<unsigned char>& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// A new file beside the destination, removed again unless it was renamed
+// into place. It is created with the usual mode of a new file.
+class TempFile {
+public:
+    TempFile() = default;
+    ~TempFile() {
+        file_.Reset();
+        if (!path_.empty()) unlink(path_.c_str());
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    bool Create(const std::string& folder, const std::string& name) {
+        static unsigned counter = 0;
+        for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
+            struct timespec now;
+            clock_gettime(CLOCK_REALTIME, &now);
+            char suffix[64];
+            std::snprintf(suffix, sizeof suffix, ".%ld.%u.%ld.tmp", static_cast<long>(getpid()),
+                          ++counter, static_cast<long>(now.tv_nsec));
+            const std::string path = folder + "/." + name.substr(0, kTempNameKeep) + suffix;
+            const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd >= 0) {
+                file_.Reset(fd);
+                path_ = path;
+                return true;
+            }
+            if (errno != EEXIST) return false;
+        }
+        return false;
+    }
+    int Fd() const { return file_.Get(); }
+    bool Close() { return file_.Close(); }
+    bool RenameTo(const std::string& destination) {
+        if (rename(path_.c_str(), destination.c_str()) != 0) return false;
+        path_.clear();
+        return true;
+    }
+
+private:
+    UniqueFd file_;
+    std::string path_;
+};
+
+bool WriteFileInPlace(const std::string& hostPath, const std::vector<unsigned char>& bytes) {
+    const size_t slash = hostPath.rfind('/');
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0                ? "/"
+                                                           : hostPath.substr(0, slash);
+    const std::string name = hostPath.substr(slash + 1);
+    TempFile temp;
+    return temp.Create(folder, name) && WriteAll(temp.Fd(), bytes) && fsync(temp.Fd()) == 0 &&
+           temp.Close() && temp.RenameTo(hostPath);
+}
+
+}  // namespace
+
+bool CreateShortcut(const char* target, const char* linkFile, const char* arguments,
+                    int showNumber) {
+    if (WideFromWindows(linkFile).size() > kMaxNameChars) return false;
+    std::string hostLink;
+    if (!MapHostFilePath(linkFile, hostLink)) return false;
+
+    ShellLinkContent content;
+    content.target = target;
+    TextString folder;
+    if (DirectoryOfPath(target, folder)) content.workingDirectory = folder.CStr();
+    if (arguments != nullptr) content.arguments = arguments;
+    content.showCommand = ShowCommandOf(showNumber);
+    DescribeTarget(target, content);
+
+    std::vector<unsigned char> bytes;
+    return EncodeShellLink(content, bytes) && WriteFileInPlace(hostLink, bytes);
+}

@@ -1,0 +1,66 @@
+// Starting programs through CreateProcessA.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/Process.h"
+
+namespace {
+
+// Closes a kernel handle when it goes out of scope.
+class OwnedHandle {
+public:
+    explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
+    ~OwnedHandle() {
+        if (handle_ != nullptr) CloseHandle(handle_);
+    }
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+// The command line the started program receives: its own file name, quoted
+// when it holds a space so that the program can find its name again, then
+// one space and the parameters exactly as the script wrote them.
+std::string CommandLine(const char* program, const char* parameters) {
+    const bool quote = std::strchr(program, ' ') != nullptr;
+    std::string line;
+    if (quote) line += '"';
+    line += program;
+    if (quote) line += '"';
+    line += ' ';
+    line += parameters;
+    return line;
+}
+
+}  // namespace
+
+bool LaunchProgram(const char* program, const char* parameters, bool wait) {
+    TextString folder;
+    if (!DirectoryOfPath(program, folder) || folder.CStr()[0] == '\0') return false;
+
+    std::string commandLine = CommandLine(program, parameters);
+    STARTUPINFOA startup;
+    std::memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info;
+    std::memset(&info, 0, sizeof info);
+
+    // The program file is also the application name, so that a path with
+    // spaces names exactly this file and is never searched for in pieces.
+    if (!CreateProcessA(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.CStr(), &startup, &info)) {
+        return false;
+    }
+    // Declared in this order so that the thread handle is closed first.
+    const OwnedHandle process(info.hProcess);
+    const OwnedHandle thread(info.hThread);
+
+    const DWORD waited = wait ? WaitForSingleObject(process.get(), INFINITE)
+                              : WaitForInputIdle(process.get(), INFINITE);
+    return waited != WAIT_FAILED;
+}
