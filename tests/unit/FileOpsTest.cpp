@@ -15,7 +15,9 @@
 #include "TestSupport.h"
 #include "platform/FileOps.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -60,6 +62,19 @@ std::set<std::string> Listing(const fs::path& folder) {
     return names;
 }
 
+// Wine departs from Windows in two places that these tests check: a copy
+// over an existing file keeps that file's attributes instead of taking the
+// source's, and when run by the superuser it writes over a read-only file.
+// Those rows are checked on Windows and on the host only.
+bool UnderWine() {
+#ifdef _WIN32
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
+}
+
 class FileOpsTest : public ::testing::Test {
 protected:
     std::string W(const std::string& relative) const { return dir.windows(relative); }
@@ -75,6 +90,8 @@ TEST_F(FileOpsTest, CopyCarriesContentDateAndReadOnly) {
         bool destinationExists;
         size_t size;
     };
+    // Wine keeps the replaced file's attributes (see UnderWine).
+    const bool attributesFollowSource = !UnderWine();
     const Case cases[] = {
         {"new destination", false, false, 100},
         {"over an existing file", false, true, 100},
@@ -97,7 +114,9 @@ TEST_F(FileOpsTest, CopyCarriesContentDateAndReadOnly) {
         ASSERT_TRUE(CopyOneFile(scratch.windows("from.bin").c_str(), scratch.windows("to.bin").c_str()));
         EXPECT_TRUE(scratch.Read("to.bin") == content);
         EXPECT_EQ(fs::last_write_time(scratch.at("to.bin")), stamp);
-        EXPECT_EQ(IsReadOnly(scratch.at("to.bin")), c.sourceReadOnly);
+        if (attributesFollowSource || !c.destinationExists) {
+            EXPECT_EQ(IsReadOnly(scratch.at("to.bin")), c.sourceReadOnly);
+        }
         EXPECT_TRUE(scratch.Read("from.bin") == content);
         EXPECT_EQ(Listing(scratch.native()), (std::set<std::string>{"from.bin", "to.bin"}));
     }
@@ -110,6 +129,7 @@ TEST_F(FileOpsTest, RefusedCopyChangesNothing) {
         std::function<void(const ScratchDir&)> setup;
         std::string source;
         std::string destination;
+        bool holdsUnderWine = true;  // see UnderWine
     };
     const auto none = [](const ScratchDir&) {};
     std::vector<Case> cases = {
@@ -121,7 +141,7 @@ TEST_F(FileOpsTest, RefusedCopyChangesNothing) {
         {"destination in the folder form", none, "src.txt", "old.txt\\"},
         {"empty destination", none, "src.txt", ""},
         {"read-only destination",
-         [](const ScratchDir& d) { MakeReadOnly(d.at("old.txt")); }, "src.txt", "old.txt"},
+         [](const ScratchDir& d) { MakeReadOnly(d.at("old.txt")); }, "src.txt", "old.txt", false},
         {"the same file", none, "old.txt", "old.txt"},
         {"the same file in other letter case", none, "old.txt", "OLD.Txt"},
 #ifndef _WIN32
@@ -150,6 +170,7 @@ TEST_F(FileOpsTest, RefusedCopyChangesNothing) {
         fs::create_directory(scratch.at("folder"));
         c.setup(scratch);
         const std::set<std::string> before = Listing(scratch.native());
+        if (UnderWine() && !c.holdsUnderWine) continue;
         const std::string destination = c.destination.empty() ? "" : scratch.windows(c.destination);
 #ifndef _WIN32
         alarm(10);  // a copy that waits on a pipe would never return
