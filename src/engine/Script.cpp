@@ -7,6 +7,7 @@
 #include "engine/Startup.h"
 #include "engine/Symbols.h"
 #include "platform/Profile.h"
+#include "text/Heap.h"
 #include "text/Messages.h"
 
 namespace {
