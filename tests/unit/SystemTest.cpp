@@ -9,6 +9,7 @@
 #include "TestSupport.h"
 #include "engine/Startup.h"
 #include "engine/Symbols.h"
+#include "platform/Registry.h"
 #include "platform/System.h"
 
 #ifndef _WIN32
@@ -130,6 +131,38 @@ TEST(SystemTest, HostFoldersExistInTheRoot) {
     } else {
         unsetenv("NEMURIA_ROOT");
     }
+}
+
+#else  // _WIN32
+
+TEST(SystemTest, ShellFoldersAndTheirFailures) {
+    EXPECT_TRUE(IsWindowsNT());
+    for (int folder : {kCsidlPrograms, kCsidlDesktopDirectory, kCsidlCommonPrograms,
+                       kCsidlCommonDesktopDirectory}) {
+        TextString out("untouched");
+        EXPECT_TRUE(GetSpecialFolderPath(nullptr, folder, out)) << folder;
+        EXPECT_EQ(std::string(out.CStr()).substr(1, 2), ":\\") << folder;
+    }
+    // A folder the shell does not know leaves the output as it was; one
+    // without a file-system path (My Computer) leaves it empty.
+    TextString out("untouched");
+    EXPECT_FALSE(GetSpecialFolderPath(nullptr, 0x7FF0, out));
+    EXPECT_STREQ(out.CStr(), "untouched");
+    EXPECT_FALSE(GetSpecialFolderPath(nullptr, 0x11, out));
+    EXPECT_STREQ(out.CStr(), "");
+}
+
+TEST(SystemTest, RegistryValuesReadAsText) {
+    RegistryKey key(kLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion");
+    TextString out("untouched");
+    EXPECT_TRUE(key.QueryValue("programfilesdir", out));
+    EXPECT_EQ(std::string(out.CStr()).substr(1, 2), ":\\");
+    EXPECT_EQ(key.ValueSize("ProgramFilesDir"), 0u);  // closed again
+
+    out.Assign("untouched");
+    EXPECT_FALSE(key.QueryValue("NoSuchValue", out));
+    EXPECT_FALSE(LookupAppPath("no-such-application.exe", out, true));
+    EXPECT_STREQ(out.CStr(), "untouched");
 }
 
 #endif  // _WIN32
