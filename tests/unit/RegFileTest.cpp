@@ -60,8 +60,6 @@ TEST(RegFileTest, ReadsValuesAsAnImportLeavesThem) {
         {"escaped quote and backslash", head + "\"A\"=\"say \\\"hi\\\" \\\\\"\r\n", "A",
          "say \"hi\" \\"},
         {"other backslashes kept", head + "@=\"C:\\Tools\\tool.exe\"\r\n", "", "C:\\Tools\\tool.exe"},
-        {"escaped quote in a name", head + "\"a\\\"b\"=\"x\"\r\n", "a\"b", "x"},
-        {"blanks around =", head + "\"A\" = \"x\"\r\n", "A", "x"},
         {"names without regard to case", std::string(kV5) +
              "[hkey_local_machine\\SOFTWARE\\tool]\r\n\"path\"=\"x\"\r\n", "PATH", "x"},
         {"HKLM for the root", std::string(kV5) + "[HKLM\\Software\\Tool]\r\n@=\"x\"\r\n", "", "x"},
@@ -75,7 +73,6 @@ TEST(RegFileTest, ReadsValuesAsAnImportLeavesThem) {
         {"value removed", head + "\"A\"=\"1\"\r\n\"A\"=-\r\n", "A", "<no value>"},
         {"dword replaces a string", head + "\"A\"=\"1\"\r\n\"A\"=dword:00000001\r\n", "A",
          "<no value>"},
-        {"binary is not text", head + "\"A\"=hex:41,42\r\n", "A", "<no value>"},
         {"hex continued over lines, next value read",
          head + "\"Bin\"=hex:01,02,\\\r\n  03,04,\\\r\n  05\r\n\"A\"=\"after\"\r\n", "A", "after"},
         {"expandable string (UTF-16 in version 5)",
@@ -96,9 +93,6 @@ TEST(RegFileTest, ReadsValuesAsAnImportLeavesThem) {
         {"unclosed value skipped", head + "@=\"good\"\r\n@=\"bad\r\n", "", "good"},
         {"values before any key", std::string(kV5) + "@=\"x\"\r\n", "", "<no key>"},
         {"no header", "[HKEY_LOCAL_MACHINE\\Software\\Tool]\r\n@=\"x\"\r\n", "", "<no key>"},
-        {"Wine's own registry form", "WINE REGISTRY Version 2\n[Software\\\\Tool]\n@=\"x\"\n", "",
-         "<no key>"},
-        {"empty file", "", "", "<no key>"},
         // 表 is 95 5C in Shift-JIS: its second byte is no escape.
         {"Shift-JIS second byte 5C before the quote", head + "@=\"D:\\\\\x95\x5C\"\r\n", "",
          "D:\\\x95\x5C"},
@@ -236,23 +230,16 @@ TEST_F(HostRegistryTest, ReadsTheFileAtEveryLookup) {
     EXPECT_EQ(App("tool.exe", true), "<false>");  // not a file
 }
 
-TEST_F(HostRegistryTest, KeyHolderOpensAndClosesAsAsked) {
+TEST_F(HostRegistryTest, KeyHolderReadsOnlyWhileOpen) {
     Registry("[HKEY_LOCAL_MACHINE\\Software\\Tool]\r\n\"A\"=\"abc\"\r\n");
     RegistryKey key(kLocalMachine, "Software\\Tool");
-    EXPECT_EQ(key.ValueSize("A"), 0u);  // not open yet
-    ASSERT_TRUE(key.Open(kKeyRead));
-    EXPECT_EQ(key.ValueSize("a"), 4u);  // text and its terminating zero
-    EXPECT_EQ(key.ValueSize("B"), 0u);
-    key.Close();
     TextString out("old");
     EXPECT_FALSE(key.ReadText("A", out));
     EXPECT_STREQ(out.CStr(), "old");
     EXPECT_TRUE(key.QueryValue("A", out));
     EXPECT_STREQ(out.CStr(), "abc");
-    EXPECT_EQ(key.ValueSize("A"), 0u);  // closed again
-
-    RegistryKey noRoot(0, "Software\\Tool");
-    EXPECT_FALSE(noRoot.Open(kKeyRead));
+    EXPECT_FALSE(key.ReadText("A", out));  // closed again
+    EXPECT_FALSE(RegistryKey(0, "Software\\Tool").Open(kKeyRead));
 }
 
 }  // namespace
