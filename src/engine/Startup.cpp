@@ -43,8 +43,7 @@ bool Startup(const char* argumentText) {
         ModulePath.Compact();
     }
 
-    ScriptFile.Assign(ModulePath);
-    ScriptFile.ReplaceItems(-1, -1, ".", "ini");
+    ScriptFile.Assign(ScriptPathOf(ModulePath));
     // A program path that did not fit its block would name some other
     // script; treat it as a script that is not there.
     if (pathCut || !FileExists(ScriptFile.CStr())) {
@@ -56,6 +55,19 @@ bool Startup(const char* argumentText) {
     if (!ReadUpdaterSection()) return false;
     if (UpdaterName.Length() != 0) Caption.Assign(UpdaterName);
     return true;
+}
+
+TextString ScriptPathOf(const TextString& modulePath) {
+    TextString script(modulePath);
+    // The extension of the program's file name becomes "ini". A name without
+    // one gets ".ini" added: replacing the text after a dot further up the
+    // path would name a file outside the program's folder.
+    if (modulePath.Item(-1, "\\").ItemCount(".") > 1) {
+        script.ReplaceItems(-1, -1, ".", "ini");
+    } else {
+        script.Append(".ini");
+    }
+    return script;
 }
 
 bool CaptionFromCommandLine(const TextString& commandLine, TextString& caption) {

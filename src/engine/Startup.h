@@ -15,6 +15,8 @@ extern TextString MainProcNames;
 int RunUpdater(const char* argumentText);
 
 bool Startup(const char* argumentText);
+// The script of a program: its path with the extension replaced by "ini".
+TextString ScriptPathOf(const TextString& modulePath);
 bool CaptionFromCommandLine(const TextString& commandLine, TextString& caption);
 bool ReadUpdaterSection();
 bool RunMainProcList();

@@ -215,7 +215,9 @@ TEST_F(EngineTest, MsgBoxConditionsStylesAndAborts) {
         EXPECT_EQ(Run(), c.runGoesOn);
         // AFTER shows only when ASK's flag became 1 (OK or Yes).
         EXPECT_EQ(Texts(), c.texts);
-        if (c.style != 0 && !boxes.boxes.empty()) EXPECT_EQ(boxes.boxes[0].style, c.style);
+        if (c.style != 0 && !boxes.boxes.empty()) {
+            EXPECT_EQ(boxes.boxes[0].style, c.style);
+        }
         ReleaseAllProcLists();
     }
 }
@@ -269,6 +271,26 @@ TEST_F(EngineTest, CaptionFromTheFirstWord) {
         TextString caption("old");
         EXPECT_EQ(CaptionFromCommandLine(TextString(c.commandLine), caption), c.taken);
         EXPECT_STREQ(caption.CStr(), c.caption);
+    }
+}
+
+TEST(ScriptPathTest, ExtensionBecomesIni) {
+    struct Case {
+        const char* program;
+        const char* script;
+    };
+    const Case cases[] = {
+        {"C:\\Tools\\Setup.exe", "C:\\Tools\\Setup.ini"},
+        {"C:\\Tools\\SETUP.EXE", "C:\\Tools\\SETUP.ini"},
+        {"C:\\Tools\\my.setup.exe", "C:\\Tools\\my.setup.ini"},
+        // No extension: the script is still beside the program.
+        {"Z:\\opt\\app\\updater", "Z:\\opt\\app\\updater.ini"},
+        {"C:\\App.2\\tool", "C:\\App.2\\tool.ini"},
+        {"tool", "tool.ini"},
+        {"", ".ini"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_STREQ(ScriptPathOf(TextString(c.program)).CStr(), c.script) << c.program;
     }
 }
 
