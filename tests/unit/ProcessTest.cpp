@@ -1,0 +1,260 @@
+// The folder of a path, and on the host the starting of programs: the
+// arguments a program receives, its folder, the waits, and every way in
+// which a program cannot be started.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "platform/Process.h"
+
+namespace {
+
+TEST(DirectoryOfPathTest, FolderIsTheTextBeforeTheLastBackslash) {
+    struct Case {
+        const char* path;
+        bool found;
+        const char* folder;  // what the out argument holds afterwards
+    };
+    const Case cases[] = {
+        {"C:\\Tools\\app.exe", true, "C:\\Tools"},
+        {"C:\\app.exe", true, "C:"},
+        {"C:\\Program Files\\App\\app.exe", true, "C:\\Program Files\\App"},
+        {"C:\\Tools\\", true, "C:\\Tools"},
+        {"Tools\\app.exe", true, "Tools"},
+        {"\\\\server\\share\\app.exe", true, "\\\\server\\share"},
+        // The second byte of a double-byte character counts as a backslash.
+        {"C:\\\x95\x5C.exe", true, "C:\\\x95"},
+        {"app.exe", false, "unchanged"},
+        {"\\app.exe", false, "unchanged"},
+        {"C:/Tools/app.exe", false, "unchanged"},
+        {"", false, "unchanged"},
+    };
+    for (const Case& c : cases) {
+        TextString folder("unchanged");
+        EXPECT_EQ(DirectoryOfPath(c.path, folder), c.found) << c.path;
+        EXPECT_STREQ(folder.CStr(), c.folder) << c.path;
+    }
+}
+
+}  // namespace
+
+#ifndef _WIN32
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <thread>
+
+#include "platform/posix/Arguments.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Args = std::vector<std::string>;
+
+TEST(SplitArgumentsTest, FollowsTheCRuntimeRules) {
+    struct Case {
+        const char* text;
+        Args expected;
+    };
+    const Case cases[] = {
+        // The examples of the C runtime's documentation.
+        {R"("a b c" d e)", {"a b c", "d", "e"}},
+        {R"("ab\"c" "\\" d)", {"ab\"c", "\\", "d"}},
+        {R"(a\\\b d"e f"g h)", {R"(a\\\b)", "de fg", "h"}},
+        {R"(a\\\"b c d)", {R"(a\"b)", "c", "d"}},
+        {R"(a\\\\"b c" d e)", {R"(a\\b c)", "d", "e"}},
+        {R"(a"b"" c d)", {"ab\" c d"}},
+        // Blanks, empty and unfinished arguments.
+        {"", {}},
+        {" \t ", {}},
+        {"/s", {"/s"}},
+        {"a\t b  ", {"a", "b"}},
+        {R"("")", {""}},
+        {R"(a "" b)", {"a", "", "b"}},
+        {R"("a b)", {"a b"}},
+        {R"(""")", {"\""}},
+        // Paths: backslashes stay unless they precede a quote.
+        {R"(C:\Tools\ "C:\Program Files\\")", {"C:\\Tools\\", "C:\\Program Files\\"}},
+        {R"("C:\Program Files\" x)", {"C:\\Program Files\" x"}},
+        // A double-byte character is taken whole: its second byte 0x5C is
+        // no backslash, so the quote after it still opens a quoted part.
+        {"\x95\x5C\"b c\"", {"\x95\x5C" "b c"}},
+        {"\x95\x5C \x81\x5C", {"\x95\x5C", "\x81\x5C"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SplitArguments(c.text), c.expected) << c.text;
+    }
+}
+
+// What argdump recorded, by key; empty when it has not written its record.
+std::map<std::string, std::string> ReadRecord(const fs::path& file) {
+    std::map<std::string, std::string> record;
+    std::ifstream in(file);
+    std::string line;
+    while (std::getline(in, line)) {
+        const size_t equals = line.find('=');
+        if (equals != std::string::npos) record[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+    return record;
+}
+
+// argdump's escaping of a recorded text.
+std::string Escaped(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (c < 0x20 || c == '\\') {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+bool WaitForFile(const fs::path& file, std::chrono::seconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!fs::exists(file)) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+class LaunchTest : public ::testing::Test {
+protected:
+    void TearDown() override { unsetenv("ARGDUMP_DELAY_MS"); }
+
+    // A copy of argdump at `relative` in the scratch folder; its Windows path.
+    std::string Install(const std::string& relative) {
+        const fs::path file = dir.at(relative);
+        fs::create_directories(file.parent_path());
+        fs::copy_file(ARGDUMP_PATH, file, fs::copy_options::overwrite_existing);
+        return dir.windows(relative);
+    }
+
+    ScratchDir dir;
+};
+
+TEST_F(LaunchTest, ProgramGetsItsArgumentsAndFolder) {
+    struct Case {
+        const char* installAt;
+        const char* programAs;  // how the script names it, below the scratch folder
+        const char* parameters;
+        Args arguments;
+    };
+    const Case cases[] = {
+        {"bin/argdump", "bin\\argdump", "", {}},
+        {"bin/argdump", "bin\\argdump", "/s", {"/s"}},
+        {"App Dir/argdump", "App Dir\\argdump", R"(a "b c" d)", {"a", "b c", "d"}},
+        {"App Dir/argdump", "app dir\\ARGDUMP", R"("ab\"c" "\\" d)", {"ab\"c", "\\", "d"}},
+        {"x/y/argdump", "x\\y\\argdump", R"(C:\Data\ "a\\\"b")", {"C:\\Data\\", "a\\\"b"}},
+    };
+    for (const Case& c : cases) {
+        Install(c.installAt);
+        const std::string program = dir.windows(c.programAs);
+        ASSERT_TRUE(LaunchProgram(program.c_str(), c.parameters, true)) << program;
+
+        const fs::path host = fs::canonical(dir.at(c.installAt));
+        const fs::path recordFile = host.parent_path() / "argdump.txt";
+        const auto record = ReadRecord(recordFile);
+        EXPECT_EQ(record.at("folder"), Escaped(host.parent_path().string())) << program;
+        EXPECT_EQ(record.at("argc"), std::to_string(c.arguments.size() + 1)) << program;
+        EXPECT_EQ(record.at("arg0"), Escaped(host.string())) << program;
+        for (size_t i = 0; i < c.arguments.size(); ++i) {
+            EXPECT_EQ(record.at("arg" + std::to_string(i + 1)), Escaped(c.arguments[i]))
+                << program << " argument " << i + 1;
+        }
+        fs::remove(recordFile);
+    }
+}
+
+TEST_F(LaunchTest, ProgramsThatCannotStartAreFailures) {
+    Install("ok/argdump");
+    dir.Write("plain/argdump", "not a program\n");
+    fs::permissions(dir.at("plain/argdump"), fs::perms::owner_exec, fs::perm_options::add);
+    Install("noexec/argdump");
+    fs::permissions(dir.at("noexec/argdump"),
+                    fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+                    fs::perm_options::remove);
+    fs::create_directories(dir.at("folder/argdump"));
+
+    const std::string cases[] = {
+        dir.windows("ok\\missing"),
+        dir.windows("gone\\argdump"),  // folder missing too
+        dir.windows("plain\\argdump"),
+        dir.windows("noexec\\argdump"),
+        dir.windows("folder\\argdump"),
+        dir.windows("ok\\argdump\\"),  // the folder form of a file
+        "argdump",                     // no folder part: never searched for
+        "\\argdump",
+        "Q:\\ok\\argdump",             // a drive that names nothing
+    };
+    for (const std::string& program : cases) {
+        for (bool wait : {true, false}) {
+            EXPECT_FALSE(LaunchProgram(program.c_str(), "", wait)) << program << " wait " << wait;
+        }
+    }
+    // Named properly, the same program starts.
+    EXPECT_TRUE(LaunchProgram(dir.windows("ok\\argdump").c_str(), "", true));
+}
+
+TEST_F(LaunchTest, WaitReturnsAfterTheEndWhateverTheExitCode) {
+    const std::string program = Install("w/argdump");
+    setenv("ARGDUMP_DELAY_MS", "300", 1);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(LaunchProgram(program.c_str(), "", true));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+    EXPECT_TRUE(fs::exists(dir.at("w/argdump.txt")));
+
+    dir.Write("w/fails", "#!/bin/sh\nexit 3\n");
+    fs::permissions(dir.at("w/fails"), fs::perms::owner_exec, fs::perm_options::add);
+    EXPECT_TRUE(LaunchProgram(dir.windows("w\\fails").c_str(), "", true));
+}
+
+TEST_F(LaunchTest, NoWaitReturnsOnceStartedAndLeavesNoZombie) {
+    const std::string program = Install("n/argdump");
+    setenv("ARGDUMP_DELAY_MS", "1500", 1);
+    ASSERT_TRUE(LaunchProgram(program.c_str(), "x", false));
+    // Still running: its record comes only after the delay.
+    EXPECT_FALSE(fs::exists(dir.at("n/argdump.txt")));
+    ASSERT_TRUE(WaitForFile(dir.at("n/argdump.txt"), std::chrono::seconds(20)));
+    EXPECT_EQ(ReadRecord(dir.at("n/argdump.txt")).at("arg1"), "x");
+    // The program was never a child of this process, so nothing is left
+    // for this process to collect.
+    int status = 0;
+    errno = 0;
+    EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+}
+
+TEST_F(LaunchTest, ProgramInheritsOnlyTheStandardDescriptors) {
+    const std::string program = Install("d/argdump");
+    const int file = open("/dev/null", O_RDONLY);  // deliberately inheritable
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    for (bool wait : {true, false}) {
+        fs::remove(dir.at("d/argdump.txt"));
+        ASSERT_TRUE(LaunchProgram(program.c_str(), "", wait));
+        ASSERT_TRUE(WaitForFile(dir.at("d/argdump.txt"), std::chrono::seconds(20)));
+        EXPECT_EQ(ReadRecord(dir.at("d/argdump.txt")).at("fds"), "") << "wait " << wait;
+    }
+    close(file);
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+}
+
+}  // namespace
+
+#endif  // !_WIN32
