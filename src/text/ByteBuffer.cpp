@@ -1,5 +1,4 @@
-// ByteBuffer: one owned heap block of exactly the size of its content
-// (spec Part 1.1).
+// ByteBuffer: one owned heap block of exactly the size of its content.
 //
 // Every change of content releases the old block before it obtains the new
 // one, so an operation that combines old and new bytes works from a
@@ -7,7 +6,7 @@
 // (data null, size 0) and false is returned where the operation has a
 // result.
 //
-// Choices for what the specification leaves open:
+// Beyond the ranges the program itself uses:
 // - A source that lies inside this buffer's own block (Set or Append from
 //   its own bytes, appending a buffer to itself) is supported: the bytes are
 //   read from a temporary copy. Assigning a buffer to itself changes nothing.

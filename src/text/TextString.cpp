@@ -1,7 +1,8 @@
 // TextString: one owned, NUL-terminated byte string in a heap block of the
-// exact size of its content (spec Parts 1.1 and 1.2, FormatMessageId of 1.3).
+// exact size of its content, with its operations on words, items, groups,
+// numbers and formats.
 //
-// Choices for what the specification leaves open:
+// Beyond the ranges the program itself uses:
 // - After a failed allocation the string holds the empty string: `text_`
 //   points at kEmptyText, a static one-byte block that is never released.
 //   Allocate, SetText and AppendText still return false. Allocate(0) gives a
@@ -90,7 +91,7 @@ TextString MakeSpan(const char* first, size_t maxCount) {
     return result;
 }
 
-// Applies the index rules shared by words, items and groups (Part 1.2) to
+// Applies the index rules shared by words, items and groups to
 // `from` and `to`; false when the Find operation fails by them alone.
 bool ResolveRange(int count, bool toZeroWhenFromZero, int* from, int* to) {
     if (*from < 0 || *to < 0) {
@@ -117,7 +118,7 @@ const char* WordEnd(const char* start) {
     return nullptr;
 }
 
-// The group scan of Part 1.2. Returns the number of closings that bring the
+// The group scan. Returns the number of closings that bring the
 // depth back to 0. When `from` is not negative, `*first` becomes the opening
 // token of top-level group `from` (null when it never starts) and `*last` the
 // last character of the closing that ends top-level group `to` (null when
@@ -160,7 +161,7 @@ int ScanGroups(const char* text, const char* open, const char* close, int from, 
 
 }  // namespace
 
-// ---- Part 1.1: storage, assignment, comparison, substrings ----
+// ---- Storage, assignment, comparison, substrings ----
 
 TextString::TextString() {
     Init();
@@ -335,7 +336,7 @@ void TextString::ReplaceSubstring(int from, int to, const char* repl) {
     ReplaceSpan(text_ + from, text_ + to, repl);
 }
 
-// ---- Part 1.2: words ----
+// ---- Words ----
 
 int TextString::WordCount() const {
     if (Length() == 0) return 0;
@@ -379,7 +380,7 @@ void TextString::ReplaceWords(int from, int to, const char* repl) {
     if (FindWords(from, to, &first, &last)) ReplaceSpan(first, last, repl);
 }
 
-// ---- Part 1.2: items ----
+// ---- Items ----
 
 int TextString::ItemCount(const char* sep) const {
     if (Length() == 0) return 0;
@@ -433,7 +434,7 @@ void TextString::ReplaceItems(int from, int to, const char* sep, const char* rep
     if (FindItems(from, to, sep, &first, &last)) ReplaceSpan(first, last, repl);
 }
 
-// ---- Part 1.2: groups ----
+// ---- Groups ----
 
 int TextString::GroupCount(const char* open, const char* close) const {
     return ScanGroups(text_, open, close, -1, -1, nullptr, nullptr);
@@ -473,7 +474,7 @@ void TextString::ReplaceGroups(int from, int to, const char* open, const char* c
     if (FindGroups(from, to, open, close, &first, &last)) ReplaceSpan(first, last, repl);
 }
 
-// ---- Part 1.2: trimming, formatting, numbers, replacing ----
+// ---- Trimming, formatting, numbers, replacing ----
 
 void TextString::Trim(const char* token) { Trim(token, token); }
 

@@ -1,4 +1,4 @@
-// ByteBuffer (spec Part 1.1): the storage of ProcListArray.
+// ByteBuffer: the storage of ProcListArray.
 #include <gtest/gtest.h>
 
 #include <cstdint>

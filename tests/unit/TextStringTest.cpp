@@ -1,4 +1,4 @@
-// TextString (spec Parts 1.1, 1.2 and FormatMessageId of 1.3), by family.
+// TextString, by family of operations.
 #include <gtest/gtest.h>
 
 #include <cstdarg>
