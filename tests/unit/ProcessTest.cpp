@@ -1,10 +1,28 @@
-// The folder of a path, and on the host the starting of programs: the
-// arguments a program receives, its folder, the waits, and every way in
-// which a program cannot be started.
+// The folder of a path, and the starting of programs on both editions: the
+// command line and arguments a program receives, its folder, the waits, and
+// the ways in which a program cannot be started.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <string>
+#include <thread>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/posix/Arguments.h"
+#endif
 
 #include "TestSupport.h"
 #include "platform/Process.h"
@@ -38,63 +56,8 @@ TEST(DirectoryOfPathTest, FolderIsTheTextBeforeTheLastBackslash) {
     }
 }
 
-}  // namespace
-
-#ifndef _WIN32
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <thread>
-
-#include "platform/posix/Arguments.h"
-
-namespace {
-
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
-
-TEST(SplitArgumentsTest, FollowsTheCRuntimeRules) {
-    struct Case {
-        const char* text;
-        Args expected;
-    };
-    const Case cases[] = {
-        // The examples of the C runtime's documentation.
-        {R"("a b c" d e)", {"a b c", "d", "e"}},
-        {R"("ab\"c" "\\" d)", {"ab\"c", "\\", "d"}},
-        {R"(a\\\b d"e f"g h)", {R"(a\\\b)", "de fg", "h"}},
-        {R"(a\\\"b c d)", {R"(a\"b)", "c", "d"}},
-        {R"(a\\\\"b c" d e)", {R"(a\\b c)", "d", "e"}},
-        {R"(a"b"" c d)", {"ab\" c d"}},
-        // Blanks, empty and unfinished arguments.
-        {"", {}},
-        {" \t ", {}},
-        {"/s", {"/s"}},
-        {"a\t b  ", {"a", "b"}},
-        {R"("")", {""}},
-        {R"(a "" b)", {"a", "", "b"}},
-        {R"("a b)", {"a b"}},
-        {R"(""")", {"\""}},
-        // Paths: backslashes stay unless they precede a quote.
-        {R"(C:\Tools\ "C:\Program Files\\")", {"C:\\Tools\\", "C:\\Program Files\\"}},
-        {R"("C:\Program Files\" x)", {"C:\\Program Files\" x"}},
-        // A double-byte character is taken whole: its second byte 0x5C is
-        // no backslash, so the quote after it still opens a quoted part.
-        {"\x95\x5C\"b c\"", {"\x95\x5C" "b c"}},
-        {"\x95\x5C \x81\x5C", {"\x95\x5C", "\x81\x5C"}},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SplitArguments(c.text), c.expected) << c.text;
-    }
-}
 
 // What argdump recorded, by key; empty when it has not written its record.
 std::map<std::string, std::string> ReadRecord(const fs::path& file) {
@@ -134,7 +97,21 @@ bool WaitForFile(const fs::path& file, std::chrono::seconds limit) {
 
 class LaunchTest : public ::testing::Test {
 protected:
-    void TearDown() override { unsetenv("ARGDUMP_DELAY_MS"); }
+    void TearDown() override { SetDelay(nullptr); }
+
+    // How long argdump waits before it records (inherited through the
+    // environment); null: no wait.
+    static void SetDelay(const char* milliseconds) {
+#ifdef _WIN32
+        SetEnvironmentVariableA("ARGDUMP_DELAY_MS", milliseconds);
+#else
+        if (milliseconds != nullptr) {
+            setenv("ARGDUMP_DELAY_MS", milliseconds, 1);
+        } else {
+            unsetenv("ARGDUMP_DELAY_MS");
+        }
+#endif
+    }
 
     // A copy of argdump at `relative` in the scratch folder; its Windows path.
     std::string Install(const std::string& relative) {
@@ -146,6 +123,108 @@ protected:
 
     ScratchDir dir;
 };
+
+#ifdef _WIN32
+
+TEST_F(LaunchTest, ProgramGetsItsCommandLineAndFolder) {
+    struct Case {
+        const char* folder;
+        const char* parameters;
+        const char* line;  // after the program file
+        Args arguments;
+    };
+    const Case cases[] = {
+        {"bin", "", " ", {}},
+        {"bin", "/s", " /s", {"/s"}},
+        {"App Dir", "", " ", {}},
+        {"App Dir", R"(a "b c" d)", R"( a "b c" d)", {"a", "b c", "d"}},
+    };
+    for (const Case& c : cases) {
+        const std::string program = Install(std::string(c.folder) + "/argdump.exe");
+        ASSERT_TRUE(LaunchProgram(program.c_str(), c.parameters, true)) << program;
+
+        const fs::path recordFile = dir.at(c.folder) / "argdump.txt";
+        const auto record = ReadRecord(recordFile);
+        // A program file with a space is quoted, so that it is found whole.
+        const bool quoted = program.find(' ') != std::string::npos;
+        const std::string shown = quoted ? "\"" + program + "\"" : program;
+        EXPECT_EQ(record.at("line"), Escaped(shown + c.line)) << program;
+        EXPECT_EQ(record.at("folder"), Escaped(dir.windows(c.folder))) << program;
+        EXPECT_EQ(record.at("arg0"), Escaped(program));
+        EXPECT_EQ(record.at("argc"), std::to_string(c.arguments.size() + 1)) << program;
+        for (size_t i = 0; i < c.arguments.size(); ++i) {
+            EXPECT_EQ(record.at("arg" + std::to_string(i + 1)), Escaped(c.arguments[i]));
+        }
+        fs::remove(recordFile);
+    }
+}
+
+TEST_F(LaunchTest, ProgramsThatCannotStartAreFailures) {
+    Install("ok/argdump.exe");
+    fs::create_directories(dir.at("folder/argdump.exe"));
+    const std::string cases[] = {
+        dir.windows("ok\\missing.exe"),
+        dir.windows("gone\\argdump.exe"),
+        dir.windows("folder\\argdump.exe"),
+        "argdump.exe",
+        "\\argdump.exe",
+    };
+    for (const std::string& program : cases) {
+        EXPECT_FALSE(LaunchProgram(program.c_str(), "", true)) << program;
+    }
+}
+
+TEST_F(LaunchTest, WaitForTheEndOrForInputIdleness) {
+    const std::string program = Install("w/argdump.exe");
+    SetDelay("300");
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(LaunchProgram(program.c_str(), "", true));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+    EXPECT_TRUE(fs::exists(dir.at("w/argdump.txt")));
+    fs::remove(dir.at("w/argdump.txt"));
+
+    // A console program never becomes idle for input: the wait fails,
+    // although the program was started and runs to its end.
+    EXPECT_FALSE(LaunchProgram(program.c_str(), "x", false));
+    EXPECT_TRUE(WaitForFile(dir.at("w/argdump.txt"), std::chrono::seconds(20)));
+}
+
+#else
+
+TEST(SplitArgumentsTest, FollowsTheCRuntimeRules) {
+    struct Case {
+        const char* text;
+        Args expected;
+    };
+    const Case cases[] = {
+        // The examples of the C runtime's documentation.
+        {R"("a b c" d e)", {"a b c", "d", "e"}},
+        {R"("ab\"c" "\\" d)", {"ab\"c", "\\", "d"}},
+        {R"(a\\\b d"e f"g h)", {R"(a\\\b)", "de fg", "h"}},
+        {R"(a\\\"b c d)", {R"(a\"b)", "c", "d"}},
+        {R"(a\\\\"b c" d e)", {R"(a\\b c)", "d", "e"}},
+        {R"(a"b"" c d)", {"ab\" c d"}},
+        // Blanks, empty and unfinished arguments.
+        {"", {}},
+        {" \t ", {}},
+        {"/s", {"/s"}},
+        {"a\t b  ", {"a", "b"}},
+        {R"("")", {""}},
+        {R"(a "" b)", {"a", "", "b"}},
+        {R"("a b)", {"a b"}},
+        {R"(""")", {"\""}},
+        // Paths: backslashes stay unless they precede a quote.
+        {R"(C:\Tools\ "C:\Program Files\\")", {"C:\\Tools\\", "C:\\Program Files\\"}},
+        {R"("C:\Program Files\" x)", {"C:\\Program Files\" x"}},
+        // A double-byte character is taken whole: its second byte 0x5C is
+        // no backslash, so the quote after it still opens a quoted part.
+        {"\x95\x5C\"b c\"", {"\x95\x5C" "b c"}},
+        {"\x95\x5C \x81\x5C", {"\x95\x5C", "\x81\x5C"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SplitArguments(c.text), c.expected) << c.text;
+    }
+}
 
 TEST_F(LaunchTest, ProgramGetsItsArgumentsAndFolder) {
     struct Case {
@@ -212,7 +291,7 @@ TEST_F(LaunchTest, ProgramsThatCannotStartAreFailures) {
 
 TEST_F(LaunchTest, WaitReturnsAfterTheEndWhateverTheExitCode) {
     const std::string program = Install("w/argdump");
-    setenv("ARGDUMP_DELAY_MS", "300", 1);
+    SetDelay("300");
     const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(LaunchProgram(program.c_str(), "", true));
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
@@ -225,7 +304,7 @@ TEST_F(LaunchTest, WaitReturnsAfterTheEndWhateverTheExitCode) {
 
 TEST_F(LaunchTest, NoWaitReturnsOnceStartedAndLeavesNoZombie) {
     const std::string program = Install("n/argdump");
-    setenv("ARGDUMP_DELAY_MS", "1500", 1);
+    SetDelay("1500");
     ASSERT_TRUE(LaunchProgram(program.c_str(), "x", false));
     // Still running: its record comes only after the delay.
     EXPECT_FALSE(fs::exists(dir.at("n/argdump.txt")));
@@ -255,6 +334,6 @@ TEST_F(LaunchTest, ProgramInheritsOnlyTheStandardDescriptors) {
     close(pipeFds[1]);
 }
 
-}  // namespace
+#endif
 
-#endif  // !_WIN32
+}  // namespace

@@ -1,6 +1,8 @@
-// Shortcut files of the host edition: the shell link format read back by a
-// reader of its own and by lnkinfo, the window states, the data of the
-// target, and a file that appears whole or not at all.
+// Shortcut files. On the host: the shell link format read back by a reader
+// of its own and by lnkinfo, the window states, the data of the target, and
+// a file that appears whole or not at all. On Windows: the shortcuts read
+// back through the shell's ShellLink object, and the failures that leave
+// no file.
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
@@ -337,4 +339,125 @@ TEST_F(ShortcutTest, LnkinfoReadsTheFiles) {
 
 }  // namespace
 
-#endif  // !_WIN32
+#else  // _WIN32
+
+#include <windows.h>
+#include <objidl.h>
+#include <shlobj.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "TestSupport.h"
+#include "platform/Shortcut.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// What the shell reads from a shortcut file.
+struct LoadedLink {
+    std::string target;
+    std::string folder;
+    std::string arguments;
+};
+
+// The window state as the file holds it, in the header's ShowCommand field
+// at offset 0x3C (Wine's shell does not load it back: GetShowCmd gives 1).
+int StoredShowCommand(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    unsigned char field[4] = {};
+    in.seekg(0x3C);
+    in.read(reinterpret_cast<char*>(field), sizeof field);
+    return field[0] | (field[1] << 8) | (field[2] << 16) | (field[3] << 24);
+}
+
+bool LoadLink(const std::string& file, LoadedLink& loaded) {
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link)))) {
+        return false;
+    }
+    IPersistFile* persist = nullptr;
+    bool ok = SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)));
+    if (ok) {
+        WCHAR name[MAX_PATH];
+        ok = MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, name, MAX_PATH) != 0 &&
+             SUCCEEDED(persist->Load(name, STGM_READ));
+        persist->Release();
+    }
+    if (ok) {
+        char text[1024] = "";
+        link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
+        loaded.target = text;
+        text[0] = '\0';
+        link->GetWorkingDirectory(text, sizeof text);
+        loaded.folder = text;
+        text[0] = '\0';
+        link->GetArguments(text, sizeof text);
+        loaded.arguments = text;
+    }
+    link->Release();
+    return ok;
+}
+
+class ShortcutTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
+    void TearDown() override { CoUninitialize(); }
+    ScratchDir dir;
+};
+
+TEST_F(ShortcutTest, StoresTargetFolderArgumentsAndWindowState) {
+    struct Case {
+        const char* target;
+        const char* arguments;
+        int showNumber;
+        const char* folder;
+        int showCommand;
+    };
+    const Case cases[] = {
+        {"C:\\App\\tool.exe", "/quiet", 1, "C:\\App", SW_SHOWNORMAL},
+        {"C:\\App\\tool.exe", "a \"b c\"", 2, "C:\\App", SW_SHOWMINNOACTIVE},
+        {"C:\\tool.exe", "", 3, "C:", SW_SHOWMAXIMIZED},
+        {"C:\\App\\tool.exe", "", 0, "C:\\App", SW_SHOWNORMAL},
+        {"C:\\App\\tool.exe", "", 4, "C:\\App", SW_SHOWNORMAL},
+    };
+    for (const Case& c : cases) {
+        const std::string linkFile = dir.windows("link.LNK");
+        ASSERT_TRUE(CreateShortcut(c.target, linkFile.c_str(), c.arguments, c.showNumber));
+        LoadedLink link;
+        ASSERT_TRUE(LoadLink(linkFile, link)) << c.target;
+        EXPECT_EQ(link.target, c.target);
+        EXPECT_EQ(link.folder, c.folder) << c.target;
+        EXPECT_EQ(link.arguments, c.arguments);
+        EXPECT_EQ(StoredShowCommand(dir.at("link.LNK")), c.showCommand) << c.showNumber;
+        fs::remove(dir.at("link.LNK"));
+    }
+}
+
+TEST_F(ShortcutTest, NameLimitAndMissingFoldersLeaveNoFile) {
+    // Names of 259 and 260 characters: folders of "a", then the file.
+    std::string name = dir.windows();
+    while (name.size() + 1 + 60 + 4 < 259) {
+        name += "\\" + std::string(60, 'a');
+        fs::create_directory(name);
+    }
+    const std::string fits = name + "\\" + std::string(259 - name.size() - 1 - 4, 'b') + ".LNK";
+    const std::string tooLong = name + "\\" + std::string(260 - name.size() - 1 - 4, 'c') + ".LNK";
+    ASSERT_EQ(fits.size(), 259u);
+    ASSERT_EQ(tooLong.size(), 260u);
+    EXPECT_TRUE(CreateShortcut("C:\\App\\tool.exe", fits.c_str(), "", 1));
+    EXPECT_TRUE(fs::exists(fits));
+    EXPECT_FALSE(CreateShortcut("C:\\App\\tool.exe", tooLong.c_str(), "", 1));
+    EXPECT_FALSE(fs::exists(tooLong));
+
+    const std::string missing = dir.windows("missing\\Tool.LNK");
+    EXPECT_FALSE(CreateShortcut("C:\\App\\tool.exe", missing.c_str(), "", 1));
+    EXPECT_FALSE(fs::exists(dir.at("missing")));
+}
+
+}  // namespace
+
+#endif  // _WIN32
