@@ -8,7 +8,8 @@
 //   line=<the command line as the system gave it>   (Windows only)
 //
 // Bytes below 0x20 and the backslash itself are written as \xNN, so that
-// every record is one line. The record is written to a temporary file and
+// every record is one line; on Windows a double-byte character of the code
+// page is written as it is. The record is written to a temporary file and
 // renamed, so a reader never sees half of it. When the environment variable
 // ARGDUMP_DELAY_MS is set, the program first sleeps that long, so that a
 // test can tell whether its starter waited for the end.
@@ -27,7 +28,17 @@ namespace {
 
 std::string Escaped(const std::string& text) {
     std::string out;
-    for (unsigned char c : text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+#ifdef _WIN32
+        // A double-byte character of the code page is kept whole: its
+        // second byte may be 0x5C.
+        if (IsDBCSLeadByte(c) && i + 1 < text.size()) {
+            out += text.substr(i, 2);
+            ++i;
+            continue;
+        }
+#endif
         if (c < 0x20 || c == '\\') {
             char hex[8];
             std::snprintf(hex, sizeof hex, "\\x%02X", c);

@@ -239,6 +239,8 @@ TEST_F(LaunchTest, ProgramGetsItsArgumentsAndFolder) {
         {"App Dir/argdump", "App Dir\\argdump", R"(a "b c" d)", {"a", "b c", "d"}},
         {"App Dir/argdump", "app dir\\ARGDUMP", R"("ab\"c" "\\" d)", {"ab\"c", "\\", "d"}},
         {"x/y/argdump", "x\\y\\argdump", R"(C:\Data\ "a\\\"b")", {"C:\\Data\\", "a\\\"b"}},
+        // Split in the program's code page, passed on in the host's UTF-8.
+        {"x/y/argdump", "x\\y\\argdump", "\x83\x41 \"\x95\x5C x\"", {"\u30A2", "\u8868 x"}},
     };
     for (const Case& c : cases) {
         Install(c.installAt);

@@ -17,8 +17,9 @@
 # folder and arguments from the files of both editions.
 #
 # Programs: argdump is started by both editions with the same parameter
-# texts and must receive the same arguments, which shows that the host
-# splits a parameter text as a Windows program's C runtime does.
+# texts and must receive the same arguments (in UTF-8 on the host), which
+# shows that the host splits a parameter text as a Windows program's C
+# runtime does.
 #
 # Exit code: 0 when everything agrees, 1 on a difference, 77 when the
 # Windows programs cannot run here (a 32-bit build on a 64-bit-only kernel).
@@ -151,18 +152,20 @@ cp "$host/argdump" "$scratch/App Dir/argdump"
 cp "$windows/argdump.exe" "$scratch/App Dir/argdump.exe"
 program=$(windows_path "$scratch/App Dir/argdump")
 
-# The arguments after argv[0] as argdump recorded them.
-arguments_of() { grep -aE '^(argc|arg[1-9][0-9]*)=' "$scratch/App Dir/argdump.txt"; }
+# The arguments after argv[0] as argdump recorded them, in UTF-8: the host
+# edition passes its arguments on in UTF-8, a Windows program gets them in
+# its code page.
+arguments_of() { grep -aE '^(argc|arg[1-9][0-9]*)=' "$scratch/App Dir/argdump.txt" | iconv -f "$1" -t UTF-8; }
 
 for text in "${parameters[@]}"; do
   rm -f "$scratch/App Dir/argdump.txt"
   "$host/platformrun" launch "$(cp932 "$program")" "$(cp932 "$text")" 1 >/dev/null ||
     { fail "host edition did not start argdump with [$text]"; continue; }
-  from_host=$(arguments_of)
+  from_host=$(arguments_of UTF-8)
   rm -f "$scratch/App Dir/argdump.txt"
   wine_run "$windows/platformrun.exe" launch "$program.exe" "$text" 1 >/dev/null ||
     { fail "Windows edition did not start argdump with [$text]"; continue; }
-  from_windows=$(arguments_of)
+  from_windows=$(arguments_of CP932)
   [[ $from_host == "$from_windows" ]] ||
     fail "arguments of [$text] differ"$'\n'"host:"$'\n'"$from_host"$'\n'"Windows:"$'\n'"$from_windows"
 done

@@ -2,8 +2,9 @@
 //
 // The program file and its folder are Windows paths mapped like every
 // other path; the parameter text is split into arguments as a Windows
-// program's C runtime would split it (Arguments.h), and argv[0] is the
-// program's host path. The program runs in its own folder, with this
+// program's C runtime would split it (Arguments.h), each argument is passed
+// on in the host's UTF-8 like every other text that leaves the program, and
+// argv[0] is the program's host path. The program runs in its own folder, with this
 // process's environment and standard descriptors and nothing else.
 //
 // fork and exec rather than posix_spawn: the child needs a change of
@@ -133,7 +134,10 @@ bool LaunchProgram(const char* program, const char* parameters, bool wait) {
     std::vector<std::string> arguments = SplitArguments(parameters);
     std::vector<char*> argv;
     argv.push_back(&hostProgram[0]);
-    for (std::string& argument : arguments) argv.push_back(&argument[0]);
+    for (std::string& argument : arguments) {
+        argument = HostTextFromWindows(argument);
+        argv.push_back(&argument[0]);
+    }
     argv.push_back(nullptr);
 
     int pipeFds[2];
