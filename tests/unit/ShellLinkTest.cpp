@@ -224,7 +224,11 @@ TEST_F(ShortcutTest, FileAppearsWholeOrNotAtAll) {
 
     // Failures leave no file and no temporary file behind.
     fs::create_directories(dir.at("menu/Folder.LNK"));
+    dir.Write("menu/Locked.LNK", "read-only");
+    fs::permissions(dir.at("menu/Locked.LNK"), fs::perms::owner_read | fs::perms::group_read,
+                    fs::perm_options::replace);
     const std::string failing[] = {
+        dir.windows("menu\\locked.lnk"),  // a read-only file is not replaced
         dir.windows("missing\\Tool.LNK"),
         dir.windows("menu\\missing\\Tool.LNK"),
         dir.windows("menu\\Folder.LNK"),  // a folder stands where the file goes
@@ -235,7 +239,9 @@ TEST_F(ShortcutTest, FileAppearsWholeOrNotAtAll) {
         EXPECT_FALSE(CreateShortcut(target.c_str(), linkFile.c_str(), "", 1)) << linkFile;
     }
     EXPECT_EQ(Names(dir.native()), std::vector<std::string>{"menu"});
-    EXPECT_EQ(Names(dir.at("menu")), (std::vector<std::string>{"Folder.LNK", "Tool.LNK"}));
+    EXPECT_EQ(Names(dir.at("menu")),
+              (std::vector<std::string>{"Folder.LNK", "Locked.LNK", "Tool.LNK"}));
+    EXPECT_EQ(dir.Read("menu/Locked.LNK"), "read-only");
     EXPECT_TRUE(fs::is_empty(dir.at("menu/Folder.LNK")));
 }
 

@@ -8,7 +8,8 @@
 // wide characters is refused before anything is written. The file goes to a
 // temporary name in the destination folder and is renamed into place when
 // complete, so that a failure leaves neither a partial shortcut nor a stray
-// file; a missing folder fails at once.
+// file; a missing folder fails at once, and a read-only file of the same
+// name is not replaced.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -124,7 +125,15 @@ private:
     std::string path_;
 };
 
+// Windows refuses to write over a read-only file; so does the host.
+bool IsReadOnlyFile(const std::string& hostPath) {
+    struct stat info;
+    return lstat(hostPath.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           IsReadOnlyMode(info.st_mode);
+}
+
 bool WriteFileInPlace(const std::string& hostPath, const std::vector<unsigned char>& bytes) {
+    if (IsReadOnlyFile(hostPath)) return false;
     const size_t slash = hostPath.rfind('/');
     const std::string folder = slash == std::string::npos ? "."
                                : slash == 0                ? "/"
