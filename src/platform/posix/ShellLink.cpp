@@ -132,11 +132,13 @@ bool EncodeShellLink(const ShellLinkContent& content, std::vector<unsigned char>
     out.Put32(kHeaderSize);
     out.PutBytes(kLinkClsid, sizeof kLinkClsid);
     out.Put32(flags);
-    out.Put32(content.fileAttributes);
-    out.Put64(content.creationTime);
-    out.Put64(content.accessTime);
-    out.Put64(content.writeTime);
-    out.Put32(content.fileSize);
+    // The target's attributes, times and size: zero, which says that they
+    // are not known.
+    out.Put32(0);
+    out.Put64(0);
+    out.Put64(0);
+    out.Put64(0);
+    out.Put32(0);
     out.Put32(0);  // icon index
     out.Put32(content.showCommand);
     out.Put16(0);  // no hot key

@@ -14,12 +14,6 @@ struct ShellLinkContent {
     std::string workingDirectory;  // empty: none stored
     std::string arguments;         // empty: none stored
     uint32_t showCommand = 1;      // window state, SW_SHOWNORMAL unless set
-    // The target's file data, all zero when the target does not exist.
-    uint32_t fileAttributes = 0;
-    uint64_t creationTime = 0;  // FILETIME values: 100 ns units since 1601
-    uint64_t accessTime = 0;
-    uint64_t writeTime = 0;
-    uint32_t fileSize = 0;      // the low 32 bits of the size
 };
 
 // The UTF-16 form of a CP932 text, as MultiByteToWideChar gives it; a byte
@@ -32,11 +26,9 @@ std::u16string WideFromWindows(const std::string& text);
 // than its field can say.
 bool EncodeShellLink(const ShellLinkContent& content, std::vector<unsigned char>& bytes);
 
-// Offsets and values of the format that the tests read back.
+// Values of the format.
 namespace shell_link {
 constexpr uint32_t kHeaderSize = 0x4C;
-constexpr size_t kFlagsOffset = 0x14;
-constexpr size_t kAttributesOffset = 0x18;
 constexpr size_t kShowCommandOffset = 0x3C;
 constexpr uint32_t kHasLinkInfo = 0x02;
 constexpr uint32_t kHasWorkingDir = 0x10;

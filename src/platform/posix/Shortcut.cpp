@@ -33,10 +33,6 @@ constexpr size_t kMaxNameChars = 259;  // MAX_PATH less the terminator
 constexpr size_t kTempNameKeep = 64;   // bytes of the name kept in the temporary name
 constexpr int kTempAttempts = 100;
 
-constexpr uint32_t kAttrReadOnly = 0x01;
-constexpr uint32_t kAttrDirectory = 0x10;
-constexpr uint32_t kAttrArchive = 0x20;
-
 // Window states of the show numbers 1 to 3; others leave the default.
 uint32_t ShowCommandOf(int showNumber) {
     switch (showNumber) {
@@ -44,28 +40,6 @@ uint32_t ShowCommandOf(int showNumber) {
     case 3: return 3;  // SW_SHOWMAXIMIZED
     default: return 1;  // SW_SHOWNORMAL
     }
-}
-
-uint64_t FileTimeOf(const struct timespec& time) {
-    constexpr int64_t kSecondsFrom1601To1970 = 11644473600LL;
-    const int64_t seconds = static_cast<int64_t>(time.tv_sec) + kSecondsFrom1601To1970;
-    if (seconds < 0) return 0;
-    return static_cast<uint64_t>(seconds) * 10000000u + static_cast<uint64_t>(time.tv_nsec) / 100u;
-}
-
-// The target's attributes, times and size, as the shell records them for a
-// target that exists. The host keeps no creation time that a copy carries,
-// so the last write stands for it.
-void DescribeTarget(const char* target, ShellLinkContent& content) {
-    std::string hostTarget;
-    struct stat info;
-    if (!MapHostPath(target, hostTarget) || stat(hostTarget.c_str(), &info) != 0) return;
-    content.fileAttributes = S_ISDIR(info.st_mode) ? kAttrDirectory : kAttrArchive;
-    if (IsReadOnlyMode(info.st_mode)) content.fileAttributes |= kAttrReadOnly;
-    content.writeTime = FileTimeOf(info.st_mtim);
-    content.creationTime = content.writeTime;
-    content.accessTime = FileTimeOf(info.st_atim);
-    if (!S_ISDIR(info.st_mode)) content.fileSize = static_cast<uint32_t>(info.st_size);
 }
 
 bool WriteAll(int fd, const std::vector<unsigned char>& bytes) {
@@ -158,7 +132,6 @@ bool CreateShortcut(const char* target, const char* linkFile, const char* argume
     if (DirectoryOfPath(target, folder)) content.workingDirectory = folder.CStr();
     if (arguments != nullptr) content.arguments = arguments;
     content.showCommand = ShowCommandOf(showNumber);
-    DescribeTarget(target, content);
 
     std::vector<unsigned char> bytes;
     return EncodeShellLink(content, bytes) && WriteFileInPlace(hostLink, bytes);
