@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""End-to-end scenarios of the updater.
+"""End-to-end scenarios of the updater, on the host edition and on the
+Windows program under Wine.
 
 Each scenario is a folder holding `scenario.toml`: the script, the files the
 run starts from, the answers to give to the boxes, the boxes expected (in
@@ -7,21 +8,36 @@ order) and the state of the files afterwards. The runner lays the scenario
 out in a scratch folder, puts a copy of the program beside the script, runs
 it, and compares.
 
-Placeholders in expected texts and file names:
-  {src}   the scratch folder as the program names it (Z:\\tmp\\...)
-  {root}  the Windows-like root of the host edition (as a host path)
-  {user}  the login name
+Editions (--edition, repeatable; default host):
+  host   the host program; its console box is read from standard error and
+         answered on standard input.
+  win32, win64
+         the Windows program (updater.exe of the win32 or win64 build) under
+         Wine, on a virtual X display, in the Japanese setting (locale
+         ja_JP.UTF-8: ANSI code page 932). boxbot.exe of the same build
+         starts the program, reads each message box from the real window
+         (caption, text, buttons and the default one), writes it down in the
+         console box's framing and presses the button the answers name. One
+         fresh Wine prefix, one Xvfb and one persistent wineserver serve the
+         whole run; all three are removed at the end. Where this machine
+         cannot run the edition's Wine loader (a 32-bit program needs a
+         kernel that runs 32-bit Linux programs), its scenarios are skipped.
 
 The scenario format (all keys but `script` optional):
 
   description = "what it shows"
   program = "updater"          # file name of the program copy; script = <stem>.ini
+                               # (the Windows program gets ".exe" appended
+                               # unless the name ends in it already)
   args = ["My Setup", "/q"]    # command-line arguments
   script = '''...'''           # UTF-8; written in Shift-JIS (CP932)
   no_script = true             # do not write the script at all
-  answers = ["yes", "no"]      # one line of input per box
-  family = "95"                # make the host report the Windows 95 family
-  registry = '''...'''         # the host's system.reg (REGEDIT4 text)
+  answers = ["yes", "no"]      # the lines of input the boxes read, in order
+  family = "95"                # the Windows 95 family: the host is told by
+                               # NEMURIA_WINDOWS_FAMILY, Wine reports win98
+  registry = '''...'''         # REGEDIT4 text of the application paths: the
+                               # host's system.reg; under Wine imported into
+                               # the registry before the run, removed after
 
   [files]                      # files to create; a name ending in "/" is a folder
   "data/a.txt" = "text"
@@ -30,30 +46,88 @@ The scenario format (all keys but `script` optional):
   caption = "..."
   text = '''...'''
   buttons = "OK" | "Yes No"
+  default = "No"               # the default button; checked only where given
 
-  [expect]
-  exists = ["..."]             # relative to the scratch folder
-  missing = ["..."]
-  content = { "b.txt" = "text" }
-  readonly = ["..."]
-  writable = ["..."]
+  [expect]                     # paths relative to the scratch folder, or
+  exists = ["..."]             # Windows paths ("C:\\..." or "{desktop}\\x.lnk")
+  missing = ["..."]            # found on the Linux side as the edition maps
+  content = { "b.txt" = "text" }   # them (C: is the root's or the prefix's
+  readonly = ["..."]           # drive_c, Z: is "/", letter case as Wine
+  writable = ["..."]           # matches it)
+
+What legitimately differs between the editions is written in two ways:
+
+  Placeholders, filled per edition in every text of the scenario:
+    {src}            the scratch folder as the program names it (Z:\\tmp\\...)
+    {user}           the login name
+    {root}           the host path of the Windows-like root: the host's root
+                     folder, or the Wine prefix (both hold drive_c)
+    {drive_c}        the host path of drive C:
+    {win}, {sys}     the Windows and system folders:
+                     host C:\\WINDOWS, C:\\WINDOWS\\system32;
+                     Wine C:\\windows, C:\\windows\\system32
+    {desktop}        the all-users desktop (NT family):
+                     host C:\\Users\\Public\\Desktop; Wine C:\\users\\Public\\Desktop
+    {programs}       the all-users program group (NT family), on both
+                     C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs
+    {user_desktop}   the per-user desktop (95 family): C:\\Users\\<login>\\Desktop,
+                     on Wine C:\\users\\<login>\\Desktop
+    {user_programs}  the per-user program group (95 family):
+                     C:\\Users\\<login>\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs,
+                     on Wine under C:\\users
+
+  Edition tables: the keys of a table [host] or [windows] replace the
+  top-level keys of the same name on that edition (both Windows editions
+  use [windows]), e.g.
+
+    [[windows.box]]
+    caption = "..."
+    text = "..."
+
+    [windows.expect]
+    exists = ["..."]
+
+  Everything else must be the same on every edition.
+
+Results: one line per scenario and edition ("PASS host typical-run",
+"FAIL win64 typical-run: ...", "SKIP win32 ...: ..."), then
+"N passed, N failed" (", N skipped" when any were).
+
+Other options: --screenshots DIR saves a PNG of every box of the Windows
+editions (DIR/<edition>-<scenario>-<n>.png); --display :N shows the boxes on
+that X display instead of a private Xvfb, and --hold SECONDS leaves each box
+there that long before it is answered, so that a person can watch.
 """
 
 import argparse
 import os
 import pathlib
 import pwd
+import re
 import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import tomllib
 
 BOX_OPEN = "=== "
 BOX_CLOSE = " ==="
+EDITIONS = ("host", "win32", "win64")
+HERE = pathlib.Path(__file__).resolve().parent
+REPO = HERE.parent.parent
+
+# The Windows programs' time limit for each box to appear (or the program to
+# end), given to boxbot; the whole run of one scenario has a limit too.
+BOX_SECONDS = 20
+SCENARIO_SECONDS = 180
 
 
 class Failure(Exception):
+    pass
+
+
+class Skip(Exception):
     pass
 
 
@@ -74,40 +148,93 @@ def fill(text, places):
     return text
 
 
-def parse_boxes(stderr):
-    """Reads the boxes of the host's console box from its output.
+def for_edition(scenario, edition):
+    """The scenario as one edition sees it: its [host] or [windows] table's
+    keys replace the top-level ones."""
+    side = "host" if edition == "host" else "windows"
+    merged = {key: value for key, value in scenario.items() if key not in ("host", "windows")}
+    merged.update(scenario.get(side, {}))
+    return merged
+
+
+def folder_places(edition, root):
+    """The placeholders of the folders that differ between the editions."""
+    user = login_name()
+    if edition == "host":
+        win, users = "C:\\WINDOWS", "C:\\Users"
+    else:
+        win, users = "C:\\windows", "C:\\users"
+    roaming = "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"
+    return {
+        "user": user,
+        "root": str(root),
+        "drive_c": str(root / "drive_c"),
+        "win": win,
+        "sys": win + "\\system32",
+        "desktop": users + "\\Public\\Desktop",
+        "programs": "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs",
+        "user_desktop": users + "\\" + user + "\\Desktop",
+        "user_programs": users + "\\" + user + roaming,
+    }
+
+
+def parse_boxes(output):
+    """Reads the boxes from the host's console box output, or from boxbot's.
 
     A box is framed as:
         === <caption> ===
         <text lines>
         --- [OK] ---            (or "--- [Yes] No ---", default in brackets)
-    followed by the prompt line(s), which are ignored.
+    The host then prompts ("> ") and echoes the answer; lines outside the
+    frames are ignored. The result gives the buttons without the brackets
+    and the default button separately.
     """
     boxes = []
-    lines = stderr.split("\n")
+    lines = output.split("\n")
     i = 0
     while i < len(lines):
         line = lines[i]
-        if line.startswith(BOX_OPEN) and line.endswith(BOX_CLOSE):
+        if line.startswith(BOX_OPEN) and line.endswith(BOX_CLOSE) and len(line) >= len(BOX_OPEN + BOX_CLOSE):
             caption = line[len(BOX_OPEN):-len(BOX_CLOSE)]
             text = []
             i += 1
             while i < len(lines) and not (lines[i].startswith("--- ") and lines[i].endswith(" ---")):
                 text.append(lines[i])
                 i += 1
-            buttons = ""
+            buttons, default = [], ""
             if i < len(lines):
-                buttons = lines[i][4:-4].replace("[", "").replace("]", "")
-            boxes.append({"caption": caption, "text": "\n".join(text), "buttons": buttons})
+                for word in lines[i][4:-4].split(" "):
+                    if word.startswith("[") and word.endswith("]"):
+                        word = word[1:-1]
+                        default = word
+                    buttons.append(word)
+            boxes.append({"caption": caption, "text": "\n".join(text), "buttons": " ".join(buttons),
+                          "default": default})
         i += 1
     return boxes
 
 
-def lay_out(scenario, folder, program, places):
+def expected_boxes(scenario, places):
+    return [{"caption": fill(box.get("caption", ""), places),
+             "text": fill(box.get("text", ""), places).rstrip("\n"),
+             "buttons": box.get("buttons", "OK"),
+             "default": box.get("default")} for box in scenario.get("box", [])]
+
+
+def compare_boxes(shown, wanted):
+    """Compares caption, text and buttons of every box, and the default
+    button of those boxes whose expectation names one."""
+    shown = [dict(box, default=box["default"] if i < len(wanted) and wanted[i]["default"] else None)
+             for i, box in enumerate(shown)]
+    if shown != wanted:
+        raise Failure("boxes differ\n  shown:    " + repr(shown) + "\n  expected: " + repr(wanted))
+
+
+def lay_out(scenario, folder, program, program_name, places):
     folder.mkdir(parents=True)
-    shutil.copy2(program, folder / scenario.get("program", "updater"))
+    shutil.copy2(program, folder / program_name)
     if not scenario.get("no_script"):
-        stem = pathlib.Path(scenario.get("program", "updater")).stem
+        stem = pathlib.Path(program_name).stem
         script = fill(scenario["script"], places).replace("\r\n", "\n").replace("\n", "\r\n")
         (folder / (stem + ".ini")).write_bytes(script.encode("cp932"))
     for name, content in scenario.get("files", {}).items():
@@ -119,9 +246,33 @@ def lay_out(scenario, folder, program, places):
             path.write_bytes(fill(content, places).encode("cp932"))
 
 
+def resolve_windows(path, drive_c):
+    """The host path of a Windows path "C:\\..." or "Z:\\...", each name
+    matched without regard to case where the exact one is missing, as Wine
+    and the host edition find files."""
+    drive, rest = path[0].upper(), path[2:]
+    if drive == "C":
+        current = pathlib.Path(drive_c)
+    elif drive == "Z":
+        current = pathlib.Path("/")
+    else:
+        raise Failure(f"no drive {drive}: for {path}")
+    for name in [part for part in rest.split("\\") if part]:
+        exact = current / name
+        if not os.path.lexists(exact) and current.is_dir():
+            matches = [entry for entry in os.listdir(current) if entry.lower() == name.lower()]
+            if matches:
+                exact = current / sorted(matches)[0]
+        current = exact
+    return current
+
+
 def check_files(expect, folder, places):
     def at(name):
-        return folder / fill(name, places)
+        name = fill(name, places)
+        if re.match(r"^[A-Za-z]:\\", name):
+            return resolve_windows(name, places["drive_c"])
+        return folder / name
 
     for name in expect.get("exists", []):
         if not os.path.lexists(at(name)):
@@ -145,65 +296,466 @@ def check_files(expect, folder, places):
             raise Failure(f"expected {name} to be writable")
 
 
-def run_scenario(path, program, work):
-    scenario = tomllib.loads((path / "scenario.toml").read_text(encoding="utf-8"))
+def make_writable(top):
+    """Gives every folder and file below `top` its write bits back (a
+    scenario may leave read-only files), so that it can be removed."""
+    for dirpath, dirnames, filenames in os.walk(top):
+        for name in dirnames + filenames:
+            path = os.path.join(dirpath, name)
+            if not os.path.islink(path):
+                os.chmod(path, 0o755)
+
+
+def input_lines(scenario):
+    return "".join(answer + "\n" for answer in scenario.get("answers", []))
+
+
+# ---- The host edition -----------------------------------------------------
+
+def run_host(scenario, program, work):
     folder = work / "run"
     root = work / "root"
-    places = {"src": windows_path(folder), "root": str(root), "user": login_name()}
-    lay_out(scenario, folder, program, places)
+    places = {"src": windows_path(folder), **folder_places("host", root)}
+    lay_out(scenario, folder, program, scenario.get("program", "updater"), places)
     root.mkdir(parents=True, exist_ok=True)
     if "registry" in scenario:
         (root / "system.reg").write_bytes(fill(scenario["registry"], places).encode("cp932"))
 
     env = dict(os.environ, NEMURIA_ROOT=str(root), LANG="C.UTF-8", LC_ALL="C.UTF-8")
+    env.pop("NEMURIA_WINDOWS_FAMILY", None)
     if scenario.get("family") == "95":
         env["NEMURIA_WINDOWS_FAMILY"] = "95"
-    answers = "".join(a + "\n" for a in scenario.get("answers", []))
-    try:
-        run = subprocess.run([str(folder / scenario.get("program", "updater"))] + scenario.get("args", []),
-                             input=answers.encode(), capture_output=True, cwd=folder, env=env, timeout=30)
-    except subprocess.TimeoutExpired:
-        raise Failure("the program did not end within 30 s")
-    stderr = run.stderr.decode("utf-8", errors="replace")
+    # The boxes are read from a file, not a pipe: a program that the
+    # updater starts may outlive it and would hold a pipe open.
+    (work / "answers.txt").write_bytes(input_lines(scenario).encode())
+    with open(work / "answers.txt", "rb") as answers, open(work / "stderr.txt", "wb") as output:
+        try:
+            run = subprocess.run([str(folder / scenario.get("program", "updater"))] + scenario.get("args", []),
+                                 stdin=answers, stdout=subprocess.DEVNULL, stderr=output, cwd=folder, env=env,
+                                 timeout=30)
+        except subprocess.TimeoutExpired:
+            end_leftovers(folder)
+            raise Failure("the program did not end within 30 s")
+    stderr = (work / "stderr.txt").read_bytes().decode("utf-8", errors="replace")
     if run.returncode != 0:
         raise Failure(f"exit code {run.returncode}\n{stderr}")
-
-    shown = parse_boxes(stderr)
-    wanted = [{"caption": fill(b.get("caption", ""), places),
-               "text": fill(b.get("text", ""), places).rstrip("\n"),
-               "buttons": b.get("buttons", "OK")} for b in scenario.get("box", [])]
-    if shown != wanted:
-        raise Failure("boxes differ\n  shown:    " + repr(shown) + "\n  expected: " + repr(wanted))
+    compare_boxes(parse_boxes(stderr), expected_boxes(scenario, places))
     check_files(scenario.get("expect", {}), folder, places)
 
 
+# ---- The Windows editions under Wine ----------------------------------------
+
+def runs(command, env=None):
+    """Whether a program starts on this machine at all."""
+    try:
+        return subprocess.run(command, capture_output=True, env=env, timeout=60).returncode == 0
+    except (OSError, subprocess.TimeoutExpired):
+        return False
+
+
+def registry_keys(reg_text):
+    """The key names of a .reg text, in order."""
+    keys = []
+    for line in reg_text.splitlines():
+        line = line.strip()
+        if line.startswith("[") and line.endswith("]") and not line.startswith("[-"):
+            keys.append(line[1:-1].strip())
+    return keys
+
+
+APP_PATHS = "HKEY_LOCAL_MACHINE\\SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\APP PATHS"
+
+
+def removable(key):
+    """Keys the runner may delete after a scenario: those below the
+    application-paths key and other keys at least four levels deep, never
+    the application-paths key itself or one above it, which Wine's own
+    registrations live in."""
+    upper = key.upper()
+    if APP_PATHS.startswith(upper) and (len(upper) == len(APP_PATHS) or APP_PATHS[len(upper)] == "\\"):
+        return False
+    return upper.startswith(APP_PATHS + "\\") or upper.count("\\") >= 3
+
+
+def wow64_view(reg_text):
+    """The same keys in the registry view of 32-bit programs on a 64-bit
+    Windows (HKLM\\Software\\Wow6432Node)."""
+    def move(match):
+        return match.group(1) + "\\Wow6432Node\\"
+    return re.sub(r"^(\[-?HKEY_LOCAL_MACHINE\\SOFTWARE)\\(?!Wow6432Node\\)", move, reg_text,
+                  flags=re.IGNORECASE | re.MULTILINE)
+
+
+class Wine:
+    """One Wine prefix on one X display with one persistent wineserver, for
+    every Windows scenario of the run."""
+
+    def __init__(self, display=None, keep=False):
+        self.display = display
+        self.keep = keep
+        self.xvfb = None
+        self.base = None
+        self.loaders = {}
+        self.tool_loader = None
+        self.wineserver = None
+
+    # -- start and end --
+
+    def __enter__(self):
+        self.base = pathlib.Path(tempfile.mkdtemp(prefix="updater-wine-"))
+        try:
+            self._start()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def _start(self):
+        self.prefix = self.base / "prefix"
+        home = self.base / "home"
+        home.mkdir()
+        self.env = dict(os.environ)
+        for name in ("WINEARCH", "WINESERVER", "WINELOADER", "NEMURIA_ROOT", "NEMURIA_WINDOWS_FAMILY"):
+            self.env.pop(name, None)
+        self.env.update({
+            "WINEPREFIX": str(self.prefix),
+            "WINEDEBUG": "-all",
+            # No Mono or Gecko (wineboot would offer to install them), and no
+            # menu entries for the desktop.
+            "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
+            # Wine links the per-user folders to the home folder's; a home of
+            # the run's own keeps the real one out of it.
+            "HOME": str(home),
+            "LANG": "ja_JP.UTF-8",
+            "LC_ALL": "ja_JP.UTF-8",
+        })
+        self._japanese_locale()
+
+        self.loaders = {"win64": self._loader("wine64", "/usr/lib/wine/wine64"),
+                        "win32": self._loader("wine", "/usr/lib/wine/wine")}
+        # The tools of the prefix (wineboot, regedit) run with the 64-bit
+        # loader where it runs: the prefix is then a 64-bit one, in which
+        # both programs run.
+        self.tool_loader = self.loaders["win64"] or self.loaders["win32"]
+        if not self.tool_loader:
+            return
+        self.prefix64 = self.tool_loader == self.loaders["win64"]
+        self.env["WINELOADER"] = self.tool_loader
+
+        if self.display is None:
+            self._start_xvfb()
+        self.env["DISPLAY"] = self.display
+
+        self.wineserver = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
+        self.prefix.mkdir()
+        subprocess.run([self.wineserver, "-p"], env=self.env, check=True)
+        self.tool(["wineboot", "--init"])
+        # Windows not handed to a window manager: there is none on the
+        # virtual display, and Wine would wait for one at every box.
+        self.regedit('[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n')
+        self._own_user_folders()
+
+    def _japanese_locale(self):
+        """Wine takes the ANSI code page from the locale; ja_JP.UTF-8 gives
+        932. Where the system lacks the locale, it is compiled for the run."""
+        listed = subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout.lower().split()
+        if "ja_jp.utf8" in listed or "ja_jp.utf-8" in listed:
+            return
+        locales = self.base / "locale"
+        locales.mkdir()
+        subprocess.run(["localedef", "-i", "ja_JP", "-f", "UTF-8", str(locales / "ja_JP.UTF-8")],
+                       capture_output=True)
+        if not (locales / "ja_JP.UTF-8").is_dir():
+            raise RuntimeError("the ja_JP.UTF-8 locale is missing and cannot be made (package locales)")
+        self.env["LOCPATH"] = str(locales)
+
+    def _loader(self, name, debian_path):
+        for candidate in (debian_path, shutil.which(name)):
+            if candidate and os.access(candidate, os.X_OK) and runs([candidate, "--version"]):
+                return candidate
+        return None
+
+    def _start_xvfb(self):
+        read, write = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        number = b""
+        with os.fdopen(read, "rb") as pipe:
+            while not number.endswith(b"\n"):
+                chunk = pipe.read(1)
+                if not chunk:
+                    raise RuntimeError("Xvfb did not start")
+                number += chunk
+        self.display = ":" + number.decode().strip()
+
+    def _own_user_folders(self):
+        """Turns the per-user folders that Wine linked to the home folder
+        into folders of the prefix, as on Windows."""
+        users = self.prefix / "drive_c" / "users"
+        for user in users.iterdir() if users.is_dir() else []:
+            for entry in user.iterdir():
+                if entry.is_symlink():
+                    entry.unlink()
+                    entry.mkdir()
+
+    def __exit__(self, *exc):
+        if getattr(self, "wineserver", None):
+            subprocess.run([self.wineserver, "-k"], env=self.env, capture_output=True)
+            subprocess.run([self.wineserver, "-w"], env=self.env, capture_output=True)
+        if self.xvfb:
+            self.xvfb.terminate()
+            try:
+                self.xvfb.wait(10)
+            except subprocess.TimeoutExpired:
+                self.xvfb.kill()
+                self.xvfb.wait()
+        if self.base and not self.keep:
+            make_writable(self.base)
+            shutil.rmtree(self.base, ignore_errors=True)
+        return False
+
+    # -- services for the scenarios --
+
+    def unavailable(self, edition):
+        """Why the edition cannot run here, or None."""
+        if not self.loaders.get(edition):
+            return (f"the Wine loader for {edition} does not run on this machine"
+                    + (" (the kernel runs no 32-bit Linux programs)" if edition == "win32" else ""))
+        return None
+
+    def regedit(self, body):
+        """Imports the keys and values of a .reg body (REGEDIT4, without
+        the header), in the code page of the prefix's locale."""
+        with tempfile.NamedTemporaryFile("wb", suffix=".reg", dir=self.base, delete=False) as file:
+            file.write(("REGEDIT4\r\n\r\n" + body.replace("\r\n", "\n").replace("\n", "\r\n") + "\r\n")
+                       .encode("cp932"))
+        try:
+            self.tool(["regedit", "/S", windows_path(file.name)])
+        finally:
+            os.unlink(file.name)
+
+    def tool(self, command):
+        """Runs a Windows tool of the prefix. Its output goes to a file, not
+        a pipe: the processes that Wine starts beside it (services, the
+        desktop) inherit its handles and live as long as the wineserver."""
+        with open(self.base / "tools.log", "ab") as log:
+            run = subprocess.run([self.tool_loader] + command, env=self.env, stdin=subprocess.DEVNULL,
+                                 stdout=log, stderr=log, timeout=600)
+        if run.returncode != 0:
+            raise RuntimeError(f"{' '.join(command)} failed with exit code {run.returncode}")
+
+    def picture(self, rect, path):
+        """Saves the screen rectangle "left top width height" as a PNG."""
+        left, top, width, height = (int(n) for n in rect.split())
+        margin = 4
+        left, top = max(left - margin, 0), max(top - margin, 0)
+        subprocess.run(["import", "-display", self.display, "-window", "root",
+                        "-crop", f"{width + 2 * margin}x{height + 2 * margin}+{left}+{top}", "+repage",
+                        str(path)], check=True, capture_output=True, timeout=60)
+
+
+def registry_body(reg_text):
+    """A .reg text without its header line."""
+    lines = reg_text.replace("\r\n", "\n").split("\n")
+    if lines and (lines[0].strip() == "REGEDIT4" or lines[0].startswith("Windows Registry Editor")):
+        lines = lines[1:]
+    return "\n".join(lines)
+
+
+def end_leftovers(folder):
+    """Ends the processes still running a program of the scenario folder:
+    the programs this run started, should one outlive its time limit."""
+    marks = (str(folder).encode(), windows_path(folder).encode())
+    for entry in pathlib.Path("/proc").iterdir():
+        if not entry.name.isdigit():
+            continue
+        try:
+            cmdline = (entry / "cmdline").read_bytes()
+        except OSError:
+            continue
+        if any(mark in cmdline for mark in marks):
+            try:
+                os.kill(int(entry.name), 9)
+            except OSError:
+                pass
+
+
+def run_windows(scenario, edition, programs, wine, work, options, name):
+    why = wine.unavailable(edition)
+    if why:
+        raise Skip(why)
+    updater, boxbot = programs
+    folder = work / "run"
+    places = {"src": windows_path(folder), **folder_places(edition, wine.prefix)}
+    program_name = scenario.get("program", "updater")
+    if not program_name.lower().endswith(".exe"):
+        program_name += ".exe"
+    lay_out(scenario, folder, updater, program_name, places)
+    (work / "answers.txt").write_bytes(input_lines(scenario).encode())
+    pauses = work / "pause"
+    pausing = options.screenshots or options.hold
+    if pausing:
+        pauses.mkdir()
+
+    # What the host learns from its environment and root, Wine learns from
+    # its registry, set before the run and put back after it.
+    before, after = "", ""
+    if scenario.get("family") == "95":
+        before += '[HKEY_CURRENT_USER\\Software\\Wine]\n"Version"="win98"\n\n'
+        after += '[HKEY_CURRENT_USER\\Software\\Wine]\n"Version"=-\n\n'
+    if "registry" in scenario:
+        body = registry_body(fill(scenario["registry"], places))
+        if edition == "win32" and wine.prefix64:
+            # Registered in both views: a 32-bit program on a 64-bit
+            # system reads the one of 32-bit programs.
+            body = body + "\n" + wow64_view(body)
+        before += body + "\n"
+        after += "".join(f"[-{key}]\n" for key in registry_keys(body) if removable(key))
+    if before:
+        wine.regedit(before)
+    try:
+        command = [wine.loaders[edition], str(boxbot), "--answers", windows_path(work / "answers.txt"),
+                   "--out", windows_path(work / "boxes.txt"), "--timeout", str(BOX_SECONDS)]
+        if pausing:
+            command += ["--pause", windows_path(pauses)]
+        command += ["--", windows_path(folder / program_name)] + scenario.get("args", [])
+        code, stderr = drive(command, wine, folder, pauses if pausing else None, options, edition, name)
+    finally:
+        if after:
+            wine.regedit(after)
+
+    if code == 124:
+        raise Failure("a box did not appear, or the program did not end, within the time limit\n" + stderr)
+    if code != 0:
+        raise Failure(f"exit code {code}\n{stderr}")
+    boxes = (work / "boxes.txt").read_bytes().decode("utf-8", errors="replace") \
+        if (work / "boxes.txt").exists() else ""
+    compare_boxes(parse_boxes(boxes), expected_boxes(scenario, places))
+    check_files(scenario.get("expect", {}), folder, places)
+
+
+def drive(command, wine, folder, pauses, options, edition, name):
+    """Runs boxbot; while it pauses at a box, takes the box's picture and
+    holds it on the screen as asked, then lets it go on."""
+    # boxbot's messages go to a file: a program that the updater starts
+    # may outlive it and would hold a pipe open.
+    log_path = folder.parent / "boxbot.log"
+    with open(log_path, "wb") as log:
+        bot = subprocess.Popen(command, cwd=folder, env=wine.env, stdin=subprocess.DEVNULL,
+                               stdout=log, stderr=log)
+    deadline = time.monotonic() + SCENARIO_SECONDS
+    number = 1
+    try:
+        while True:
+            if pauses is None:
+                bot.wait(timeout=max(deadline - time.monotonic(), 1))
+                break
+            ready = pauses / f"box-{number}.ready"
+            if ready.exists():
+                if options.screenshots:
+                    wine.picture(ready.read_text(), options.screenshots / f"{edition}-{name}-{number}.png")
+                if options.hold:
+                    time.sleep(options.hold)
+                (pauses / f"box-{number}.go").touch()
+                number += 1
+                continue
+            if bot.poll() is not None:
+                break
+            if time.monotonic() > deadline:
+                raise subprocess.TimeoutExpired(command, SCENARIO_SECONDS)
+            time.sleep(0.05)
+    except subprocess.TimeoutExpired:
+        bot.kill()
+        bot.wait()
+        end_leftovers(folder)
+        raise Failure(f"boxbot did not end within {SCENARIO_SECONDS} s")
+    return bot.returncode, log_path.read_bytes().decode("utf-8", errors="replace")
+
+
+# ---- The run -----------------------------------------------------------------
+
+def program_paths(edition, args):
+    if edition == "host":
+        updater = args.updater or args.build / "host" / "updater"
+        return pathlib.Path(updater).resolve(), None
+    build = args.build / edition
+    updater = pathlib.Path(args.updater or build / "updater.exe").resolve()
+    boxbot = pathlib.Path(args.boxbot or build / "tests" / "boxbot.exe").resolve()
+    return updater, boxbot
+
+
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--updater", required=True, help="the host program to test")
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0],
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--edition", action="append", choices=EDITIONS,
+                        help="host, win32 or win64; repeat for several (default: host)")
+    parser.add_argument("--build", type=pathlib.Path, default=REPO / "build",
+                        help="the folder of the builds: <build>/<edition>/updater[.exe] (default: build/)")
+    parser.add_argument("--updater", help="the program to test (one edition only)")
+    parser.add_argument("--boxbot", help="boxbot.exe (one Windows edition only)")
+    parser.add_argument("--screenshots", type=pathlib.Path, help="save a PNG of every box in this folder")
+    parser.add_argument("--display", help="show the boxes on this X display instead of a private Xvfb")
+    parser.add_argument("--hold", type=float, default=0, help="seconds each box stays on screen")
+    parser.add_argument("--keep", action="store_true", help="keep the Wine prefix (its folder is printed)")
     parser.add_argument("scenarios", nargs="*", help="scenario folders (default: all)")
     args = parser.parse_args()
+    editions = args.edition or ["host"]
+    if (args.updater or args.boxbot) and len(editions) > 1:
+        parser.error("--updater and --boxbot go with a single --edition")
+    if args.screenshots:
+        args.screenshots = args.screenshots.resolve()
+        args.screenshots.mkdir(parents=True, exist_ok=True)
 
-    here = pathlib.Path(__file__).resolve().parent
-    folders = [pathlib.Path(s) for s in args.scenarios] or sorted(
-        p.parent for p in (here / "scenarios").glob("*/scenario.toml"))
-    passed = failed = 0
-    for folder in folders:
+    folders = [pathlib.Path(s).resolve() for s in args.scenarios] or sorted(
+        p.parent for p in (HERE / "scenarios").glob("*/scenario.toml"))
+    counts = {"passed": 0, "failed": 0, "skipped": 0}
+    started = time.monotonic()
+
+    def one(edition, folder, attempt):
         with tempfile.TemporaryDirectory(prefix="updater-e2e-") as work:
             try:
-                run_scenario(folder, pathlib.Path(args.updater).resolve(), pathlib.Path(work))
-                passed += 1
-                print(f"PASS {folder.name}")
+                scenario = for_edition(tomllib.loads((folder / "scenario.toml").read_text(encoding="utf-8")),
+                                       edition)
+                attempt(scenario, pathlib.Path(work))
+                counts["passed"] += 1
+                print(f"PASS {edition} {folder.name}", flush=True)
+            except Skip as skip:
+                counts["skipped"] += 1
+                print(f"SKIP {edition} {folder.name}: {skip}", flush=True)
             except Failure as failure:
-                failed += 1
-                print(f"FAIL {folder.name}: {failure}")
+                counts["failed"] += 1
+                print(f"FAIL {edition} {folder.name}: {failure}", flush=True)
             finally:
-                for dirpath, dirnames, filenames in os.walk(work):
-                    for name in dirnames + filenames:
-                        p = os.path.join(dirpath, name)
-                        if not os.path.islink(p):
-                            os.chmod(p, 0o755)
-    print(f"{passed} passed, {failed} failed")
-    return 1 if failed else 0
+                make_writable(work)
+
+    if "host" in editions:
+        updater, _ = program_paths("host", args)
+        for folder in folders:
+            one("host", folder, lambda scenario, work: run_host(scenario, updater, work))
+
+    windows = [edition for edition in editions if edition != "host"]
+    if windows:
+        with Wine(display=args.display, keep=args.keep) as wine:
+            if args.keep:
+                print(f"Wine prefix: {wine.prefix}", flush=True)
+            for edition in windows:
+                programs = program_paths(edition, args)
+                missing = [str(p) for p in programs if not p.is_file()]
+                for folder in folders:
+                    def attempt(scenario, work, edition=edition, folder=folder):
+                        if missing and not wine.unavailable(edition):
+                            raise Failure("not built: " + ", ".join(missing))
+                        run_windows(scenario, edition, programs, wine, work, args, folder.name)
+                    one(edition, folder, attempt)
+
+    summary = f"{counts['passed']} passed, {counts['failed']} failed"
+    if counts["skipped"]:
+        summary += f", {counts['skipped']} skipped"
+    print(f"({time.monotonic() - started:.0f} s)")
+    print(summary)
+    return 1 if counts["failed"] else 0
 
 
 if __name__ == "__main__":
