@@ -1,0 +1,152 @@
+// Symbol expansion: the symbol pass with its fixed number of steps, the
+// table built from DEFINE lines, application lookups, and parent steps.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "TestSupport.h"
+#include "engine/Symbols.h"
+
+namespace {
+
+void UseTable(const char* entries, int count) {
+    SymbolTable.entries.Assign(entries);
+    SymbolTable.count = count;
+}
+
+std::string Expanded(const char* value) {
+    TextString text(value);
+    ExpandValue(text);
+    return text.CStr();
+}
+
+TEST(SymbolsTest, SymbolPass) {
+    UseTable("<Win>=C:\\WINDOWS\n<Loop>=<Loop>x\n<Two>=<Win>\\<Win>\n<A>=1\n<a>=2\n<Empty>=", 6);
+    struct Case {
+        const char* value;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"<Win>\\system32", "C:\\WINDOWS\\system32"},
+        {"<WIN>\\system32", "C:\\WINDOWS\\system32"},
+        {"<Nothing>\\x", "<Nothing>\\x"},
+        {"<<Win>>", "<<Win>>"},             // one group, which is no symbol
+        {"<Win", "<Win"},                   // unclosed
+        {"x>y<Win>", "x>y<Win>"},           // a closing first: the group never closes at depth 0
+        {"<A>", "1"},                        // the first of two equal names
+        {"<Empty>|<Win>", "|C:\\WINDOWS"},
+        // One step per group present at the start: a value that brings in
+        // groups of its own uses them up.
+        {"<Two>", "<Win>\\<Win>"},
+        {"<Two>|<Win>", "C:\\WINDOWS\\<Win>|<Win>"},
+        {"<Loop>", "<Loop>x"},
+        // A Shift-JIS character whose second byte is ">" does not close a group.
+        {"<Win>\x83>", "C:\\WINDOWS\x83>"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Expanded(c.value), c.expected) << c.value;
+    }
+}
+
+TEST(SymbolsTest, TableFromDefineLines) {
+    // DEFINE lines as read, then the built-ins set over them, then the
+    // table expanded line by line.
+    UseTable("<B>=<A>\\b\n<A>=<Src>\\a\n<Opt>=a=b\n<C>=<A>\\c\n<Src>=D:\\Other\nNoValue", 6);
+    SetSymbol("<Src>", TextString("C:\\Apps\\Tool"));
+    SetSymbol("<New>", TextString("n"));
+    EXPECT_EQ(SymbolTable.count, 7);
+    EXPECT_EQ(ExpandSymbolTable(), 7);
+
+    struct Case {
+        const char* name;
+        bool found;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"<B>", true, "<Src>\\a\\b"},  // refers to a later line: as written
+        {"<A>", true, "C:\\Apps\\Tool\\a"},
+        {"<C>", true, "C:\\Apps\\Tool\\a\\c"},
+        {"<Opt>", true, "a"},
+        {"<src>", true, "C:\\Apps\\Tool"},  // the built-in replaced the line
+        {"<New>", true, "n"},
+        {"NoValue", true, ""},
+        {"<Missing>", false, "unchanged"},
+    };
+    for (const Case& c : cases) {
+        TextString value("unchanged");
+        EXPECT_EQ(LookupSymbol(c.name, value), c.found) << c.name;
+        EXPECT_STREQ(value.CStr(), c.value) << c.name;
+    }
+    // The text after a second "=" stays in the line.
+    EXPECT_NE(std::string(SymbolTable.entries.CStr()).find("<Opt>=a=b"), std::string::npos);
+    // A later read of <B>\x has one group and so one step.
+    EXPECT_EQ(Expanded("<B>\\x"), "<Src>\\a\\b\\x");
+}
+
+TEST(SymbolsTest, ParentSteps) {
+    UseTable("<Src>=C:\\Apps\\Tool", 1);
+    struct Case {
+        const char* value;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"<Src>\\..\\data", "C:\\Apps\\data"},
+        {"C:\\a\\b\\..\\..\\c", "C:\\c"},
+        {"C:\\..\\x", "C:\\..\\x"},
+        {"a\\..\\b", "a\\..\\b"},
+        {"C:\\a\\..\\..\\..\\x", "C:\\..\\..\\x"},
+        {"C:\\a\\..", "C:"},
+        {"C:\\a\\..x\\b", "C:\\a\\..x\\b"},
+        {"C:\\a\\.\\b", "C:\\a\\.\\b"},
+        {"C:\\a\\b\\..\\c\\..\\d", "C:\\a\\d"},
+        // A Shift-JIS character ending in 0x5C counts as a separator.
+        {"C:\\\x95\\\\..\\x", "C:\\\x95\\x"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Expanded(c.value), c.expected) << c.value;
+    }
+}
+
+#ifndef _WIN32
+// Application lookups against a registry file in a host root of the test's.
+TEST(SymbolsTest, ApplicationLookups) {
+    ScratchDir dir;
+    const char* saved = std::getenv("NEMURIA_ROOT");
+    const std::string savedRoot = saved ? saved : "";
+    setenv("NEMURIA_ROOT", dir.native().c_str(), 1);
+    dir.Write("system.reg",
+              "REGEDIT4\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\tool.exe]\r\n"
+              "@=\"C:\\\\Tools\\\\tool.exe\"\r\n\"Path\"=\"C:\\\\Tools\\\\\\\\\"\r\n"
+              "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\semi.exe]\r\n"
+              "\"PATH\"=\"C:\\\\Semi\\\\;;\"\r\n"
+              "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\loop.exe]\r\n"
+              "@=\"{?App\\\\loop.exe}\"\r\n");
+    UseTable("", 0);
+    struct Case {
+        const char* value;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"{?App\\tool.exe}", "C:\\Tools\\tool.exe"},
+        {"{?app\\TOOL.EXE}", "C:\\Tools\\tool.exe"},
+        {"{?AppPath\\tool.exe}\\data", "C:\\Tools\\data"},
+        {"{?AppPath\\semi.exe}\\x", "C:\\Semi\\\\x"},  // backslashes go before semicolons
+        {"{?AppPath\\tool.exe}\\..\\lib", "C:\\lib"},
+        {"{?App\\nothere.exe}", "{?App\\nothere.exe}"},
+        {"{?AppPath\\semi.exe\\ignored}", "C:\\Semi\\"},
+        {"{?Other\\tool.exe}", "{?Other\\tool.exe}"},
+        {"{{?App\\tool.exe}}", "C:\\Tools\\tool.exe"},  // leading braces are trimmed
+        {"{?App\\tool.exe", "{?App\\tool.exe"},
+        // A registered value that brings in another group uses up the steps.
+        {"{?App\\loop.exe}", "{?App\\loop.exe}"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Expanded(c.value), c.expected) << c.value;
+    }
+    setenv("NEMURIA_ROOT", savedRoot.c_str(), 1);
+}
+#endif
+
+}  // namespace
