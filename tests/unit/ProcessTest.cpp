@@ -1,6 +1,7 @@
-// The folder of a path, and the starting of programs on both editions: the
-// command line and arguments a program receives, its folder, the waits, and
-// the ways in which a program cannot be started.
+// The folder of a path, and the starting of programs on the host: the
+// arguments a program receives, its folder, the waits, and the ways in which
+// a program cannot be started. (tests/wine/lnk-check.sh starts programs
+// through the Windows edition.)
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -13,11 +14,8 @@
 #include <thread>
 #include <vector>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
+#ifndef _WIN32
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -55,6 +53,8 @@ TEST(DirectoryOfPathTest, FolderIsTheTextBeforeTheLastBackslash) {
         EXPECT_STREQ(folder.CStr(), c.folder) << c.path;
     }
 }
+
+#ifndef _WIN32
 
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
@@ -102,15 +102,11 @@ protected:
     // How long argdump waits before it records (inherited through the
     // environment); null: no wait.
     static void SetDelay(const char* milliseconds) {
-#ifdef _WIN32
-        SetEnvironmentVariableA("ARGDUMP_DELAY_MS", milliseconds);
-#else
         if (milliseconds != nullptr) {
             setenv("ARGDUMP_DELAY_MS", milliseconds, 1);
         } else {
             unsetenv("ARGDUMP_DELAY_MS");
         }
-#endif
     }
 
     // A copy of argdump at `relative` in the scratch folder; its Windows path.
@@ -123,73 +119,6 @@ protected:
 
     ScratchDir dir;
 };
-
-#ifdef _WIN32
-
-TEST_F(LaunchTest, ProgramGetsItsCommandLineAndFolder) {
-    struct Case {
-        const char* folder;
-        const char* parameters;
-        const char* line;  // after the program file
-        Args arguments;
-    };
-    const Case cases[] = {
-        {"bin", "", " ", {}},
-        {"bin", "/s", " /s", {"/s"}},
-        {"App Dir", "", " ", {}},
-        {"App Dir", R"(a "b c" d)", R"( a "b c" d)", {"a", "b c", "d"}},
-    };
-    for (const Case& c : cases) {
-        const std::string program = Install(std::string(c.folder) + "/argdump.exe");
-        ASSERT_TRUE(LaunchProgram(program.c_str(), c.parameters, true)) << program;
-
-        const fs::path recordFile = dir.at(c.folder) / "argdump.txt";
-        const auto record = ReadRecord(recordFile);
-        // A program file with a space is quoted, so that it is found whole.
-        const bool quoted = program.find(' ') != std::string::npos;
-        const std::string shown = quoted ? "\"" + program + "\"" : program;
-        EXPECT_EQ(record.at("line"), Escaped(shown + c.line)) << program;
-        EXPECT_EQ(record.at("folder"), Escaped(dir.windows(c.folder))) << program;
-        EXPECT_EQ(record.at("arg0"), Escaped(program));
-        EXPECT_EQ(record.at("argc"), std::to_string(c.arguments.size() + 1)) << program;
-        for (size_t i = 0; i < c.arguments.size(); ++i) {
-            EXPECT_EQ(record.at("arg" + std::to_string(i + 1)), Escaped(c.arguments[i]));
-        }
-        fs::remove(recordFile);
-    }
-}
-
-TEST_F(LaunchTest, ProgramsThatCannotStartAreFailures) {
-    Install("ok/argdump.exe");
-    fs::create_directories(dir.at("folder/argdump.exe"));
-    const std::string cases[] = {
-        dir.windows("ok\\missing.exe"),
-        dir.windows("gone\\argdump.exe"),
-        dir.windows("folder\\argdump.exe"),
-        "argdump.exe",
-        "\\argdump.exe",
-    };
-    for (const std::string& program : cases) {
-        EXPECT_FALSE(LaunchProgram(program.c_str(), "", true)) << program;
-    }
-}
-
-TEST_F(LaunchTest, WaitForTheEndOrForInputIdleness) {
-    const std::string program = Install("w/argdump.exe");
-    SetDelay("300");
-    const auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(LaunchProgram(program.c_str(), "", true));
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
-    EXPECT_TRUE(fs::exists(dir.at("w/argdump.txt")));
-    fs::remove(dir.at("w/argdump.txt"));
-
-    // A console program never becomes idle for input: the wait fails,
-    // although the program was started and runs to its end.
-    EXPECT_FALSE(LaunchProgram(program.c_str(), "x", false));
-    EXPECT_TRUE(WaitForFile(dir.at("w/argdump.txt"), std::chrono::seconds(20)));
-}
-
-#else
 
 TEST(SplitArgumentsTest, FollowsTheCRuntimeRules) {
     struct Case {
@@ -323,8 +252,6 @@ TEST_F(LaunchTest, NoWaitReturnsOnceStartedAndLeavesNoZombie) {
 TEST_F(LaunchTest, ProgramInheritsOnlyTheStandardDescriptors) {
     const std::string program = Install("d/argdump");
     const int file = open("/dev/null", O_RDONLY);  // deliberately inheritable
-    int pipeFds[2];
-    ASSERT_EQ(pipe(pipeFds), 0);
     for (bool wait : {true, false}) {
         fs::remove(dir.at("d/argdump.txt"));
         ASSERT_TRUE(LaunchProgram(program.c_str(), "", wait));
@@ -332,10 +259,8 @@ TEST_F(LaunchTest, ProgramInheritsOnlyTheStandardDescriptors) {
         EXPECT_EQ(ReadRecord(dir.at("d/argdump.txt")).at("fds"), "") << "wait " << wait;
     }
     close(file);
-    close(pipeFds[0]);
-    close(pipeFds[1]);
 }
 
-#endif
+#endif  // !_WIN32
 
 }  // namespace

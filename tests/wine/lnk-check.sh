@@ -19,7 +19,8 @@
 # Programs: argdump is started by both editions with the same parameter
 # texts and must receive the same arguments (in UTF-8 on the host), which
 # shows that the host splits a parameter text as a Windows program's C
-# runtime does.
+# runtime does. The Windows edition's command line, folder and failures are
+# checked on their own.
 #
 # Exit code: 0 when everything agrees, 1 on a difference, 77 when the
 # Windows programs cannot run here (a 32-bit build on a 64-bit-only kernel).
@@ -152,23 +153,45 @@ cp "$host/argdump" "$scratch/App Dir/argdump"
 cp "$windows/argdump.exe" "$scratch/App Dir/argdump.exe"
 program=$(windows_path "$scratch/App Dir/argdump")
 
-# The arguments after argv[0] as argdump recorded them, in UTF-8: the host
-# edition passes its arguments on in UTF-8, a Windows program gets them in
-# its code page.
-arguments_of() { grep -aE '^(argc|arg[1-9][0-9]*)=' "$scratch/App Dir/argdump.txt" | iconv -f "$1" -t UTF-8; }
+# What argdump recorded under the given keys, in UTF-8: the host edition
+# passes its arguments on in UTF-8, a Windows program gets them in its code
+# page. escaped() writes a text the way argdump records it.
+record_of() { grep -aE "^($2)=" "$scratch/App Dir/argdump.txt" | iconv -f "$1" -t UTF-8; }
+escaped() { printf '%s' "$1" | sed 's/\\/\\x5C/g'; }
 
 for text in "${parameters[@]}"; do
   rm -f "$scratch/App Dir/argdump.txt"
   "$host/platformrun" launch "$(cp932 "$program")" "$(cp932 "$text")" 1 >/dev/null ||
     { fail "host edition did not start argdump with [$text]"; continue; }
-  from_host=$(arguments_of UTF-8)
+  from_host=$(record_of UTF-8 'argc|arg[1-9][0-9]*')
   rm -f "$scratch/App Dir/argdump.txt"
   wine_run "$windows/platformrun.exe" launch "$program.exe" "$text" 1 >/dev/null ||
     { fail "Windows edition did not start argdump with [$text]"; continue; }
-  from_windows=$(arguments_of CP932)
+  from_windows=$(record_of CP932 'argc|arg[1-9][0-9]*')
   [[ $from_host == "$from_windows" ]] ||
     fail "arguments of [$text] differ"$'\n'"host:"$'\n'"$from_host"$'\n'"Windows:"$'\n'"$from_windows"
 done
+
+# The Windows edition's command line: the program file, quoted for its
+# space, then one space and the parameters as written; its folder is the
+# program's own. Then the failures: no folder part, a missing program, and
+# the wait for input idleness of a console program, which has none (the
+# program still runs).
+text='a "b c"'
+rm -f "$scratch/App Dir/argdump.txt"
+wine_run "$windows/platformrun.exe" launch "$program.exe" "$text" 1 >/dev/null
+[[ $(record_of CP932 'folder|line') == "$(printf 'folder=%s\nline="%s" %s' \
+    "$(escaped "${program%\\*}")" "$(escaped "$program.exe")" "$(escaped "$text")")" ]] ||
+  fail "Windows command line or folder: $(record_of CP932 'folder|line')"
+for missing in 'argdump.exe' "${program%\\*}\\missing.exe"; do
+  wine_run "$windows/platformrun.exe" launch "$missing" "" 1 >/dev/null &&
+    fail "Windows edition reports $missing as started"
+done
+rm -f "$scratch/App Dir/argdump.txt"
+wine_run "$windows/platformrun.exe" launch "$program.exe" "" 0 >/dev/null &&
+  fail "Windows edition reports a console program as ready for input"
+for _ in $(seq 100); do [[ -f "$scratch/App Dir/argdump.txt" ]] && break; sleep 0.1; done
+[[ -f "$scratch/App Dir/argdump.txt" ]] || fail "the console program did not run"
 
 if [[ $failures -gt 0 ]]; then
   echo "lnk-check: $failures difference(s)"
