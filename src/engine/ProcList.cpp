@@ -2,6 +2,8 @@
 // executing it, and the stack of lists being executed.
 #include "engine/ProcList.h"
 
+#include <cstring>
+
 #include "commands/Commands.h"
 #include "engine/Script.h"
 #include "text/Messages.h"
@@ -130,29 +132,37 @@ ProcList ProcListAt(int index) {
     return slots[index];
 }
 
+// The stack's entries are prepared in a buffer of their own and installed by
+// exchanging blocks, so that a heap that runs out midway never loses the
+// lists already on the stack (they must still be released at the end).
 bool PushProcList(ProcList list) {
     if (list == nullptr) return false;
     if (ProcListArray.depth >= kMaxProcListDepth) return false;
-    ByteBuffer saved(ProcListArray.storage);
-    if (!ProcListArray.storage.Append(&list, kPointerSize)) {
-        // A failed append leaves the storage empty; put the lists below back
-        // so that they are still released at the end of the run.
-        ProcListArray.storage.Assign(saved);
-        ProcListArray.depth = static_cast<int32_t>(ProcListArray.storage.Size() / kPointerSize);
-        return false;
-    }
+    const unsigned used = static_cast<unsigned>(ProcListArray.depth) * kPointerSize;
+    ByteBuffer grown = ProcListArray.storage.Slice(0, used);
+    if (grown.Size() != used || !grown.Append(&list, kPointerSize)) return false;
+    ProcListArray.storage.Swap(grown);
     ++ProcListArray.depth;
     return true;
 }
 
 int RemoveProcList(ProcList list) {
     for (int n = ProcListArray.depth - 1; n >= 0; --n) {
-        if (ProcListAt(n) == list) {
-            ProcListArray.storage.Remove(static_cast<unsigned>(n) * kPointerSize, kPointerSize);
-            // Normally one entry less; fewer still if the heap ran out.
-            ProcListArray.depth = static_cast<int32_t>(ProcListArray.storage.Size() / kPointerSize);
-            return ProcListArray.depth;
+        if (ProcListAt(n) != list) continue;
+        const unsigned used = static_cast<unsigned>(ProcListArray.depth) * kPointerSize;
+        const unsigned offset = static_cast<unsigned>(n) * kPointerSize;
+        ByteBuffer shrunk = ProcListArray.storage.Slice(0, used);
+        if (shrunk.Size() == used) shrunk.Remove(offset, kPointerSize);
+        if (shrunk.Size() == used - kPointerSize) {
+            ProcListArray.storage.Swap(shrunk);
+        } else {
+            // No memory for a smaller block: close the gap in place and let
+            // the block keep one unused entry at its end.
+            unsigned char* slots = static_cast<unsigned char*>(ProcListArray.storage.Buffer());
+            std::memmove(slots + offset, slots + offset + kPointerSize, used - offset - kPointerSize);
         }
+        --ProcListArray.depth;
+        return ProcListArray.depth;
     }
     return ProcListArray.depth;
 }

@@ -31,6 +31,18 @@ public:
 
     unsigned Size() const { return size_; }
 
+    // Exchanges the blocks of two buffers without touching the heap, so that
+    // new content prepared in another buffer can be installed even when no
+    // memory is left.
+    void Swap(ByteBuffer& other) {
+        unsigned char* data = data_;
+        data_ = other.data_;
+        other.data_ = data;
+        const uint32_t size = size_;
+        size_ = other.size_;
+        other.size_ = size;
+    }
+
 private:
     unsigned char* data_;
     uint32_t size_;
