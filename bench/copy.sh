@@ -26,7 +26,7 @@ dir=""
 size_mib=1024
 small_count=200
 procs=8
-rounds=3
+rounds=5
 cold=0
 keep=0
 updater="$repo/build/host/updater"
@@ -83,23 +83,28 @@ sync
 # the small files in $procs COPY procedures. Short names keep
 # each FROM and TO value within the 258 bytes a script value may hold.
 script="$dir/run/updater.ini"
-{
-    printf '[UPDATER]\nNAME=Copy benchmark\nPROC='
-    for p in $(seq 1 "$procs"); do printf '%sC%d' "$([ "$p" = 1 ] || echo ,)" "$p"; done
-    printf '\n\n[DEFINE]\n<S>=<Src>\\small\n<D>=<Src>\\out\n'
-    per=$(( (small_count + procs - 1) / procs ))
-    for p in $(seq 1 "$procs"); do
-        first=$(( (p - 1) * per + 1 ))
-        last=$(( p * per < small_count ? p * per : small_count ))
-        [ "$first" -le "$last" ] || continue
-        from=""; to=""
-        for i in $(seq "$first" "$last"); do
-            name=$(printf '%03d' "$i")
-            from+="${from:+,}<S>\\$name"
-            to+="${to:+,}<D>\\$name"
-        done
-        printf '\n[C%d]\nMODE=COPY\nFROM=%s\nTO=%s\n' "$p" "$from" "$to"
+per=$(( (small_count + procs - 1) / procs ))
+names=""
+sections=""
+procs_used=0
+for p in $(seq 1 "$procs"); do
+    first=$(( (p - 1) * per + 1 ))
+    last=$(( p * per < small_count ? p * per : small_count ))
+    [ "$first" -le "$last" ] || break
+    from=""; to=""
+    for i in $(seq "$first" "$last"); do
+        name=$(printf '%03d' "$i")
+        from+="${from:+,}<S>\\$name"
+        to+="${to:+,}<D>\\$name"
     done
+    names+="${names:+,}C$p"
+    procs_used=$p
+    sections+=$'\n'"[C$p]"$'\n'"MODE=COPY"$'\n'"FROM=$from"$'\n'"TO=$to"$'\n'
+done
+{
+    printf '[UPDATER]\nNAME=Copy benchmark\nPROC=%s\n\n' "$names"
+    printf '[DEFINE]\n<S>=<Src>\\small\n<D>=<Src>\\out\n'
+    printf '%s' "$sections"
 } > "$script"
 
 use_updater=0
@@ -118,23 +123,6 @@ fi
 
 now() { date +%s%N; }
 
-prepare() {
-    sync
-    if [ "$cold" = 1 ]; then echo 3 > /proc/sys/vm/drop_caches; fi
-}
-
-# Runs "$@" once after preparing and prints the seconds it took.
-timed() {
-    prepare
-    local start end
-    start=$(now)
-    "$@"
-    end=$(now)
-    awk -v ns=$((end - start)) 'BEGIN { printf "%.4f\n", ns / 1e9 }'
-}
-
-median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-
 ours_large() { "$tool" "$dir/large.bin" "$dir/ours.bin"; }
 cp_large() { cp --preserve=mode,timestamps "$dir/large.bin" "$dir/cp.bin"; }
 cp_large_synced() { cp_large; sync "$dir/cp.bin"; }
@@ -149,32 +137,58 @@ ours_small() {
     fi
 }
 cp_small() { cp --preserve=mode,timestamps "$dir"/run/small/* "$dir/cp-small/"; }
+none() { :; }
 
+verify() {
+    if [ -e "$dir/ours.bin" ] && ! cmp -s "$dir/large.bin" "$dir/ours.bin"; then
+        echo "the large copy differs from its source" >&2; exit 1
+    fi
+    if [ -n "$(ls "$dir/run/out")" ] && ! diff -rq "$dir/run/small" "$dir/run/out" > /dev/null; then
+        echo "the small copies differ from their sources" >&2; exit 1
+    fi
+}
+
+# Every timed copy starts from the same state: the sources, and the old copy
+# it replaces when that is the case measured, made by an untimed run just
+# before. Copies of the other side are removed first, because a file system
+# still busy with a gigabyte written or freed a moment ago slows whichever
+# copy comes next.
 declare -A times
-record() { times[$1]+="$2"$'\n'; }
+measure() {  # key, setup, command
+    rm -f "$dir/ours.bin" "$dir/cp.bin" "$dir"/run/out/* "$dir"/cp-small/*
+    "$2"
+    sync
+    if [ "$cold" = 1 ]; then echo 3 > /proc/sys/vm/drop_caches; fi
+    local start end
+    start=$(now)
+    "$3"
+    end=$(now)
+    times[$1]+="$(awk -v ns=$((end - start)) 'BEGIN { printf "%.4f", ns / 1e9 }')"$'\n'
+    verify
+}
 
 for round in $(seq 1 "$rounds"); do
     echo "round $round of $rounds"
-    rm -f "$dir/ours.bin" "$dir/cp.bin" "$dir"/run/out/* "$dir"/cp-small/*
-    if [ $((round % 2)) = 1 ]; then
-        record large_new_ours "$(timed ours_large)"; record large_new_cp "$(timed cp_large)"
-        record large_old_ours "$(timed ours_large)"; record large_old_cp "$(timed cp_large)"
-        record large_old_cp_sync "$(timed cp_large_synced)"
-        record small_new_ours "$(timed ours_small)"; record small_new_cp "$(timed cp_small)"
-        record small_old_ours "$(timed ours_small)"; record small_old_cp "$(timed cp_small)"
-    else
-        record large_new_cp "$(timed cp_large)"; record large_new_ours "$(timed ours_large)"
-        record large_old_cp "$(timed cp_large)"; record large_old_ours "$(timed ours_large)"
-        record large_old_cp_sync "$(timed cp_large_synced)"
-        record small_new_cp "$(timed cp_small)"; record small_new_ours "$(timed ours_small)"
-        record small_old_cp "$(timed cp_small)"; record small_old_ours "$(timed ours_small)"
+    cases=(
+        "large_new_ours none ours_large" "large_new_cp none cp_large"
+        "large_old_ours ours_large ours_large" "large_old_cp cp_large cp_large"
+        "large_old_cp_sync cp_large cp_large_synced"
+        "small_new_ours none ours_small" "small_new_cp none cp_small"
+        "small_old_ours ours_small ours_small" "small_old_cp cp_small cp_small"
+    )
+    # Alternate which side goes first.
+    if [ $((round % 2)) = 0 ]; then
+        for i in 0 2 5 7; do swap=${cases[i]}; cases[i]=${cases[i+1]}; cases[i+1]=$swap; done
     fi
-    cmp -s "$dir/large.bin" "$dir/ours.bin" || { echo "large copy differs" >&2; exit 1; }
-    diff -rq "$dir/run/small" "$dir/run/out" > /dev/null || { echo "small copies differ" >&2; exit 1; }
+    for c in "${cases[@]}"; do
+        # shellcheck disable=SC2086
+        measure $c
+    done
 done
 
 # ---- Report ------------------------------------------------------------------
 
+median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 m() { printf '%s' "${times[$1]}" | median; }
 mibs() { awk -v b="$1" -v s="$2" 'BEGIN { printf "%.0f", b / 1048576 / s }'; }
 ratio() { awk -v ours="$1" -v theirs="$2" 'BEGIN { printf "%.2f", theirs / ours }'; }
@@ -184,7 +198,7 @@ device=$(df -P "$dir" | awk 'NR == 2 { print $1 }')
 echo
 echo "machine: $(nproc) cores, $(uname -r), $(findmnt -no FSTYPE -T "$dir") on $device"
 echo "$( [ "$cold" = 1 ] && echo "cold cache" || echo "source in the page cache" ), median of $rounds rounds"
-echo "small files copied by: $( [ "$use_updater" = 1 ] && echo "the updater, $procs COPY procedures" || echo "the copy driver" )"
+echo "small files copied by: $( [ "$use_updater" = 1 ] && echo "the updater, $procs_used COPY procedures" || echo "the copy driver" )"
 echo
 printf '%-36s %9s %9s %9s %7s\n' case "ours s" "cp s" "ours MiB/s" ratio
 row() {  # name, our key, cp key, bytes
@@ -199,3 +213,9 @@ row "$small_count small, new files" small_new_ours small_new_cp "$small_bytes"
 row "$small_count small, over the old copies" small_old_ours small_old_cp "$small_bytes"
 echo
 echo "ratio: cp's time over ours (our throughput as a share of cp's)"
+echo
+echo "every run, in seconds:"
+for key in large_new_ours large_new_cp large_old_ours large_old_cp large_old_cp_sync \
+    small_new_ours small_new_cp small_old_ours small_old_cp; do
+    printf '  %-18s %s\n' "$key" "$(printf '%s' "${times[$key]}" | tr '\n' ' ')"
+done
