@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
-#include <new>
 
 namespace {
 
@@ -42,11 +42,13 @@ bool FileSearch::First(const char* pattern, FoundEntry& entry) {
     WIN32_FIND_DATAA data;
     const HANDLE handle = FindFirstFileA(pattern, &data);
     if (handle == INVALID_HANDLE_VALUE) return false;
-    state_ = new (std::nothrow) State{handle};
+    // Plain C heap: the program carries no C++ allocator of its own.
+    state_ = static_cast<State*>(std::malloc(sizeof(State)));
     if (state_ == nullptr) {
         FindClose(handle);
         return false;
     }
+    state_->handle = handle;
     CopyEntry(data, entry);
     return true;
 }
@@ -62,6 +64,6 @@ bool FileSearch::Next(FoundEntry& entry) {
 void FileSearch::Close() {
     if (state_ == nullptr) return;
     FindClose(state_->handle);
-    delete state_;
+    std::free(state_);
     state_ = nullptr;
 }

@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include <cstring>
-#include <string>
 
 #include "platform/Process.h"
 
@@ -26,14 +25,14 @@ private:
 // The command line the started program receives: its own file name, quoted
 // when it holds a space so that the program can find its name again, then
 // one space and the parameters exactly as the script wrote them.
-std::string CommandLine(const char* program, const char* parameters) {
+TextString CommandLine(const char* program, const char* parameters) {
     const bool quote = std::strchr(program, ' ') != nullptr;
-    std::string line;
-    if (quote) line += '"';
-    line += program;
-    if (quote) line += '"';
-    line += ' ';
-    line += parameters;
+    TextString line;
+    if (quote) line.Append("\"");
+    line.Append(program);
+    if (quote) line.Append("\"");
+    line.Append(" ");
+    line.Append(parameters);
     return line;
 }
 
@@ -43,7 +42,7 @@ bool LaunchProgram(const char* program, const char* parameters, bool wait) {
     TextString folder;
     if (!DirectoryOfPath(program, folder) || folder.CStr()[0] == '\0') return false;
 
-    std::string commandLine = CommandLine(program, parameters);
+    TextString commandLine = CommandLine(program, parameters);
     STARTUPINFOA startup;
     std::memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
@@ -52,7 +51,7 @@ bool LaunchProgram(const char* program, const char* parameters, bool wait) {
 
     // The program file is also the application name, so that a path with
     // spaces names exactly this file and is never searched for in pieces.
-    if (!CreateProcessA(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessA(program, commandLine.Buffer(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.CStr(), &startup, &info)) {
         return false;
     }
