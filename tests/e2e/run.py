@@ -105,6 +105,7 @@ import pathlib
 import pwd
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -448,7 +449,11 @@ class Wine:
 
         self.wineserver = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
         self.prefix.mkdir()
-        subprocess.run([self.wineserver, "-p"], env=self.env, check=True)
+        # The persistent server outlives this call: it must not hold the
+        # runner's output open.
+        with open(self.base / "tools.log", "ab") as log:
+            subprocess.run([self.wineserver, "-p"], env=self.env, stdin=subprocess.DEVNULL, stdout=log,
+                           stderr=log, check=True)
         self.tool(["wineboot", "--init"])
         # Windows not handed to a window manager: there is none on the
         # virtual display, and Wine would wait for one at every box.
@@ -546,6 +551,28 @@ class Wine:
         if run.returncode != 0:
             raise RuntimeError(f"{' '.join(command)} failed with exit code {run.returncode}")
 
+    def drive_c_entries(self):
+        """Every folder and file of drive C: (paths relative to it)."""
+        top = self.prefix / "drive_c"
+        entries = set()
+        for dirpath, dirnames, filenames in os.walk(top):
+            relative = os.path.relpath(dirpath, top)
+            entries.update(os.path.normpath(os.path.join(relative, name)) for name in dirnames + filenames)
+        return entries
+
+    def remove_new_entries(self, before):
+        """Removes what a scenario added to drive C:, so that the next one
+        starts from the same prefix, as each host scenario has a root of its
+        own."""
+        top = self.prefix / "drive_c"
+        for relative in sorted(self.drive_c_entries() - before, key=lambda p: p.count(os.sep)):
+            path = top / relative
+            if path.is_symlink() or path.is_file():
+                path.unlink(missing_ok=True)
+            elif path.is_dir():
+                make_writable(path)
+                shutil.rmtree(path, ignore_errors=True)
+
     def picture(self, rect, path):
         """Saves the screen rectangle "left top width height" as a PNG."""
         left, top, width, height = (int(n) for n in rect.split())
@@ -615,6 +642,7 @@ def run_windows(scenario, edition, programs, wine, work, options, name):
         after += "".join(f"[-{key}]\n" for key in registry_keys(body) if removable(key))
     if before:
         wine.regedit(before)
+    entries = wine.drive_c_entries()
     try:
         command = [wine.loaders[edition], str(boxbot), "--answers", windows_path(work / "answers.txt"),
                    "--out", windows_path(work / "boxes.txt"), "--timeout", str(BOX_SECONDS)]
@@ -622,7 +650,13 @@ def run_windows(scenario, edition, programs, wine, work, options, name):
             command += ["--pause", windows_path(pauses)]
         command += ["--", windows_path(folder / program_name)] + scenario.get("args", [])
         code, stderr = drive(command, wine, folder, pauses if pausing else None, options, edition, name)
+        if code == 0:
+            boxes = (work / "boxes.txt").read_bytes().decode("utf-8", errors="replace") \
+                if (work / "boxes.txt").exists() else ""
+            compare_boxes(parse_boxes(boxes), expected_boxes(scenario, places))
+            check_files(scenario.get("expect", {}), folder, places)
     finally:
+        wine.remove_new_entries(entries)
         if after:
             wine.regedit(after)
 
@@ -630,10 +664,6 @@ def run_windows(scenario, edition, programs, wine, work, options, name):
         raise Failure("a box did not appear, or the program did not end, within the time limit\n" + stderr)
     if code != 0:
         raise Failure(f"exit code {code}\n{stderr}")
-    boxes = (work / "boxes.txt").read_bytes().decode("utf-8", errors="replace") \
-        if (work / "boxes.txt").exists() else ""
-    compare_boxes(parse_boxes(boxes), expected_boxes(scenario, places))
-    check_files(scenario.get("expect", {}), folder, places)
 
 
 def drive(command, wine, folder, pauses, options, edition, name):
@@ -687,6 +717,9 @@ def program_paths(edition, args):
 
 
 def main():
+    # Ended from outside, the run still removes its prefix, wineserver and
+    # display on the way out.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0],
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--edition", action="append", choices=EDITIONS,
@@ -727,6 +760,9 @@ def main():
             except Failure as failure:
                 counts["failed"] += 1
                 print(f"FAIL {edition} {folder.name}: {failure}", flush=True)
+            except (OSError, RuntimeError, subprocess.SubprocessError, tomllib.TOMLDecodeError) as error:
+                counts["failed"] += 1
+                print(f"FAIL {edition} {folder.name}: {type(error).__name__}: {error}", flush=True)
             finally:
                 make_writable(work)
 
@@ -737,7 +773,15 @@ def main():
 
     windows = [edition for edition in editions if edition != "host"]
     if windows:
-        with Wine(display=args.display, keep=args.keep) as wine:
+        try:
+            wine = Wine(display=args.display, keep=args.keep).__enter__()
+        except (OSError, RuntimeError, subprocess.SubprocessError) as error:
+            wine = None
+            for edition in windows:
+                counts["failed"] += 1
+                print(f"FAIL {edition}: Wine did not start: {type(error).__name__}: {error}", flush=True)
+    if windows and wine:
+        try:
             if args.keep:
                 print(f"Wine prefix: {wine.prefix}", flush=True)
             for edition in windows:
@@ -749,6 +793,8 @@ def main():
                             raise Failure("not built: " + ", ".join(missing))
                         run_windows(scenario, edition, programs, wine, work, args, folder.name)
                     one(edition, folder, attempt)
+        finally:
+            wine.__exit__(None, None, None)
 
     summary = f"{counts['passed']} passed, {counts['failed']} failed"
     if counts["skipped"]:
