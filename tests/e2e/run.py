@@ -764,6 +764,7 @@ def main():
                 counts["failed"] += 1
                 print(f"FAIL {edition} {folder.name}: {type(error).__name__}: {error}", flush=True)
             finally:
+                end_leftovers(pathlib.Path(work))
                 make_writable(work)
 
     if "host" in editions:

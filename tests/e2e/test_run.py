@@ -1,0 +1,135 @@
+"""Tests of the end-to-end runner's own rules: reading the boxes, the
+edition tables, and what it does to a shared Wine prefix's registry and
+drive C: (parts that a passing suite would not show to be wrong)."""
+
+import os
+import pathlib
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+import run  # noqa: E402
+
+
+class ParseBoxes(unittest.TestCase):
+    def test_frames(self):
+        cases = [
+            ("prompt, echo and a second box",
+             "=== Ask ===\nInstall?\n--- [Yes] No ---\n> yes\n=== Ask ===\nDone.\n--- [OK] ---\n> \n",
+             [("Ask", "Install?", "Yes No", "Yes"), ("Ask", "Done.", "OK", "OK")]),
+            ("a warning's default, an answer passed over",
+             "=== W ===\nReally?\n--- Yes [No] ---\n> maybe\nPlease answer yes or no (an empty line: No).\n> n\n",
+             [("W", "Really?", "Yes No", "No")]),
+            ("empty text, text lines with blanks and tabs",
+             "=== E ===\n\n--- [OK] ---\n=== T ===\na\n\n\tb \n--- [OK] ---\n",
+             [("E", "", "OK", "OK"), ("T", "a\n\n\tb ", "OK", "OK")]),
+            ("Japanese caption and text",
+             "=== ネムリア アップデータ ===\nファイルが見つかりません。\n--- [OK] ---\n",
+             [("ネムリア アップデータ", "ファイルが見つかりません。", "OK", "OK")]),
+            ("no box", "wine: something\n", []),
+        ]
+        for name, output, wanted in cases:
+            with self.subTest(name):
+                shown = [(b["caption"], b["text"], b["buttons"], b["default"]) for b in run.parse_boxes(output)]
+                self.assertEqual(shown, wanted)
+
+    def test_default_checked_only_where_expected(self):
+        shown = run.parse_boxes("=== W ===\nw\n--- Yes [No] ---\n")
+        run.compare_boxes(shown, run.expected_boxes({"box": [{"caption": "W", "text": "w", "buttons": "Yes No"}]}, {}))
+        run.compare_boxes(shown, run.expected_boxes(
+            {"box": [{"caption": "W", "text": "w", "buttons": "Yes No", "default": "No"}]}, {}))
+        with self.assertRaises(run.Failure):
+            run.compare_boxes(shown, run.expected_boxes(
+                {"box": [{"caption": "W", "text": "w", "buttons": "Yes No", "default": "Yes"}]}, {}))
+
+
+class Editions(unittest.TestCase):
+    def test_tables_replace_keys(self):
+        scenario = {"answers": ["y"], "box": [1], "expect": {"a": 1},
+                    "windows": {"box": [2]}, "host": {"expect": {"b": 2}}}
+        self.assertEqual(run.for_edition(scenario, "host"), {"answers": ["y"], "box": [1], "expect": {"b": 2}})
+        for edition in ("win32", "win64"):
+            self.assertEqual(run.for_edition(scenario, edition),
+                             {"answers": ["y"], "box": [2], "expect": {"a": 1}})
+
+    def test_folders(self):
+        host = run.folder_places("host", pathlib.Path("/r"))
+        wine = run.folder_places("win64", pathlib.Path("/p"))
+        self.assertEqual((host["win"], wine["win"]), ("C:\\WINDOWS", "C:\\windows"))
+        self.assertEqual(host["programs"], wine["programs"])
+        self.assertEqual(wine["user_desktop"], "C:\\users\\" + run.login_name() + "\\Desktop")
+        self.assertEqual(host["drive_c"], "/r/drive_c")
+
+
+class Registry(unittest.TestCase):
+    def test_only_scenario_keys_are_removed(self):
+        app_paths = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths"
+        cases = [
+            (app_paths + "\\tool.exe", True),
+            (app_paths.upper() + "\\TOOL.EXE\\sub", True),
+            (app_paths, False),                       # holds Wine's own registrations
+            ("HKEY_LOCAL_MACHINE\\Software\\Microsoft", False),
+            ("HKEY_LOCAL_MACHINE\\Software", False),
+            ("HKEY_CURRENT_USER\\Software\\Wine", False),
+            ("HKEY_CURRENT_USER\\Software\\Vendor\\App", True),
+        ]
+        for key, wanted in cases:
+            with self.subTest(key):
+                self.assertEqual(run.removable(key), wanted)
+
+    def test_wow64_view(self):
+        cases = [
+            ("[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\X]", "[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\X]"),
+            ("[-HKEY_LOCAL_MACHINE\\SOFTWARE\\A]", "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\A]"),
+            ("[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\A]", "[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\A]"),
+            ("[HKEY_CURRENT_USER\\Software\\A]", "[HKEY_CURRENT_USER\\Software\\A]"),
+            ('@="C:\\\\Software\\\\x"', '@="C:\\\\Software\\\\x"'),
+        ]
+        for text, wanted in cases:
+            with self.subTest(text):
+                self.assertEqual(run.wow64_view(text), wanted)
+
+    def test_keys_and_header(self):
+        text = "REGEDIT4\r\n\r\n[HKEY_A\\b]\r\n@=\"x\"\r\n[-HKEY_C]\r\n [HKEY_D] \r\n"
+        self.assertEqual(run.registry_keys(text), ["HKEY_A\\b", "HKEY_D"])
+        self.assertFalse(run.registry_body(text).startswith("REGEDIT4"))
+
+
+class WindowsPaths(unittest.TestCase):
+    def test_case_as_wine_matches_it(self):
+        with tempfile.TemporaryDirectory() as top:
+            drive_c = pathlib.Path(top) / "drive_c"
+            (drive_c / "users" / "Public" / "Desktop").mkdir(parents=True)
+            (drive_c / "users" / "Public" / "Desktop" / "a.txt").write_text("a")
+            cases = [
+                ("C:\\Users\\Public\\Desktop\\A.TXT", drive_c / "users/Public/Desktop/a.txt"),
+                ("c:\\users\\public\\desktop\\", drive_c / "users/Public/Desktop"),
+                ("C:\\Users\\Nobody\\x", drive_c / "users/Nobody/x"),
+                ("Z:" + top.replace("/", "\\"), pathlib.Path(top)),
+            ]
+            for path, wanted in cases:
+                with self.subTest(path):
+                    self.assertEqual(run.resolve_windows(path, str(drive_c)), wanted)
+            with self.assertRaises(run.Failure):
+                run.resolve_windows("D:\\x", str(drive_c))
+
+    def test_drive_c_additions_are_undone(self):
+        wine = run.Wine()
+        with tempfile.TemporaryDirectory() as top:
+            wine.prefix = pathlib.Path(top)
+            kept = wine.prefix / "drive_c" / "users" / "Public" / "Desktop"
+            kept.mkdir(parents=True)
+            (kept / "old.txt").write_text("old")
+            before = wine.drive_c_entries()
+            (kept / "new.txt").write_text("new")
+            (kept / "new dir" / "deep").mkdir(parents=True)
+            (kept / "new dir" / "deep" / "ro.txt").write_text("ro")
+            os.chmod(kept / "new dir" / "deep" / "ro.txt", 0o444)
+            os.chmod(kept / "new dir" / "deep", 0o555)
+            wine.remove_new_entries(before)
+            self.assertEqual(sorted(os.listdir(kept)), ["old.txt"])
+
+
+if __name__ == "__main__":
+    unittest.main()
