@@ -170,12 +170,23 @@ std::wstring ClassOf(HWND window) {
     return name;
 }
 
+// The text of a window of the other process. WM_GETTEXT is sent rather than
+// GetWindowTextW called, which gives only the caption of another process's
+// window, not a control's text; a program that does not answer within the
+// limit is taken as showing no text.
 std::wstring TextOf(HWND window) {
-    int length = GetWindowTextLengthW(window);
-    if (length <= 0) return std::wstring();
+    const UINT kAnswerMs = 5000;
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &length) || length == 0) {
+        return std::wstring();
+    }
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    int got = GetWindowTextW(window, &text[0], length + 1);
-    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    DWORD_PTR got = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(&text[0]),
+                             SMTO_ABORTIFHUNG, kAnswerMs, &got)) {
+        return std::wstring();
+    }
+    text.resize(static_cast<size_t>(got) < text.size() ? static_cast<size_t>(got) : text.size() - 1);
     return text;
 }
 
@@ -246,8 +257,9 @@ Box ReadBox(HWND dialog) {
     // none still knows its default id.
     bool marked = std::any_of(box.buttons.begin(), box.buttons.end(), [](const Button& b) { return b.isDefault; });
     if (!marked) {
-        LRESULT def = SendMessageW(dialog, DM_GETDEFID, 0, 0);
-        if (HIWORD(def) == DC_HASDEFID) {
+        DWORD_PTR def = 0;
+        if (SendMessageTimeoutW(dialog, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, 5000, &def) &&
+            HIWORD(def) == DC_HASDEFID) {
             for (Button& button : box.buttons) button.isDefault = button.id == LOWORD(def);
         }
     }
