@@ -775,7 +775,9 @@ def main():
     windows = [edition for edition in editions if edition != "host"]
     if windows:
         try:
+            wine_started = time.monotonic()
             wine = Wine(display=args.display, keep=args.keep).__enter__()
+            print(f"(Wine prefix and display ready in {time.monotonic() - wine_started:.0f} s)", flush=True)
         except (OSError, RuntimeError, subprocess.SubprocessError) as error:
             wine = None
             for edition in windows:
