@@ -67,7 +67,15 @@ void SetSymbol(const char* name, const TextString& value) {
     for (int i = 0; i < SymbolTable.count; ++i) {
         TextString line = SymbolTable.entries.Item(i, kLineFeed);
         if (LineName(line).EqualsNoCase(name)) {
-            line.ReplaceItems(1, 1, "=", value.CStr());
+            // A line without "=" has no value to replace: it gets one, so
+            // that a DEFINE line naming a built-in symbol without a value
+            // cannot leave that symbol empty.
+            if (line.ItemCount("=") < 2) {
+                line.Append("=");
+                line.Append(value);
+            } else {
+                line.ReplaceItems(1, 1, "=", value.CStr());
+            }
             SymbolTable.entries.ReplaceItems(i, i, kLineFeed, line.CStr());
             return;
         }

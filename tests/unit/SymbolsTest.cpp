@@ -52,11 +52,13 @@ TEST(SymbolsTest, SymbolPass) {
 TEST(SymbolsTest, TableFromDefineLines) {
     // DEFINE lines as read, then the built-ins set over them, then the
     // table expanded line by line.
-    UseTable("<B>=<A>\\b\n<A>=<Src>\\a\n<Opt>=a=b\n<C>=<A>\\c\n<Src>=D:\\Other\nNoValue", 6);
+    // A built-in named by a line without "=" still gets its value.
+    UseTable("<B>=<A>\\b\n<A>=<Src>\\a\n<Opt>=a=b\n<C>=<A>\\c\n<Src>=D:\\Other\nNoValue\n<Win>", 7);
     SetSymbol("<Src>", TextString("C:\\Apps\\Tool"));
     SetSymbol("<New>", TextString("n"));
-    EXPECT_EQ(SymbolTable.count, 7);
-    EXPECT_EQ(ExpandSymbolTable(), 7);
+    SetSymbol("<win>", TextString("C:\\WINDOWS"));
+    EXPECT_EQ(SymbolTable.count, 8);
+    EXPECT_EQ(ExpandSymbolTable(), 8);
 
     struct Case {
         const char* name;
@@ -71,6 +73,7 @@ TEST(SymbolsTest, TableFromDefineLines) {
         {"<src>", true, "C:\\Apps\\Tool"},  // the built-in replaced the line
         {"<New>", true, "n"},
         {"NoValue", true, ""},
+        {"<Win>", true, "C:\\WINDOWS"},
         {"<Missing>", false, "unchanged"},
     };
     for (const Case& c : cases) {
