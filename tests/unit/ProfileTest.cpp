@@ -176,6 +176,12 @@ TEST(ProfileTest, ReadsSeeTheFileAsItIsNow) {
     EXPECT_EQ(ReadString(file, "s", "k", "NO_DATA", 259).bytes, Bytes("2", 2));
     EXPECT_EQ(ReadSection(file, "s", 100).bytes, Bytes("k=2\0\0", 5));
 
+    // The section moves under another name: the old one is gone.
+    dir.Write("script.ini", "[t]\r\nk=3\r\n");
+    if (!UnderWine()) std::filesystem::last_write_time(dir.at("script.ini"), stamp);
+    EXPECT_EQ(ReadString(file, "s", "k", "NO_DATA", 259).bytes, Bytes("NO_DATA", 8));
+    EXPECT_EQ(ReadString(file, "t", "k", "NO_DATA", 259).bytes, Bytes("3", 2));
+
     std::filesystem::remove(dir.at("script.ini"));
     EXPECT_EQ(ReadString(file, "s", "k", "NO_DATA", 259).bytes, Bytes("NO_DATA", 8));
     EXPECT_EQ(ReadSection(file, "s", 100).bytes, Bytes("\0\0", 2));

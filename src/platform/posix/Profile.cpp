@@ -2,8 +2,11 @@
 // GetPrivateProfileStringA and GetPrivateProfileSectionA read them on a
 // Japanese system (ANSI code page 932, Shift-JIS):
 //
-// - Every read opens the file, reads it whole and closes it again: nothing
-//   is kept between reads, so a changed file is always seen as it is now. A
+// - Every read opens the file, reads it whole and closes it again, so a
+//   changed file is always seen as it is now. Only when its bytes are
+//   exactly those of the previous read are the converted text and the
+//   places of its sections taken over from that read, which spares a script
+//   read key by key from being converted and searched afresh every time. A
 //   file that is missing or cannot be read has no sections.
 // - A file that starts with the UTF-16 little-endian byte-order mark is
 //   Unicode text and is turned into Shift-JIS first; anything else is taken
@@ -29,6 +32,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/posix/HostFilePath.h"
@@ -234,25 +238,18 @@ std::string AnsiFromUtf16(const char* data, size_t size) {
 // ---------------------------------------------------------------------------
 // Reading the file
 
-// The whole file as the program's text: empty when the file is missing or
-// cannot be read.
-std::string LoadScript(const char* file) {
+// The bytes of the whole file; false when it is missing or cannot be read.
+bool ReadWholeFile(const char* file, std::string& bytes) {
     std::string hostPath;
-    if (file == nullptr || !MapHostFilePath(file, hostPath)) return std::string();
+    if (file == nullptr || !MapHostFilePath(file, hostPath)) return false;
     FILE* stream = std::fopen(hostPath.c_str(), "rb");
-    if (stream == nullptr) return std::string();
-    std::string bytes;
+    if (stream == nullptr) return false;
     char block[65536];
     size_t got;
     while ((got = std::fread(block, 1, sizeof block, stream)) > 0) bytes.append(block, got);
     const bool failed = std::ferror(stream) != 0;
     std::fclose(stream);
-    if (failed) return std::string();
-
-    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
-        return AnsiFromUtf16(bytes.data() + 2, bytes.size() - 2);
-    }
-    return WholeCharacters(bytes);
+    return !failed;
 }
 
 // ---------------------------------------------------------------------------
@@ -339,17 +336,52 @@ ParsedLine ParseLine(const std::string& text, const Line& line) {
     return parsed;
 }
 
-// Places `position` on the first line after the first header named
-// `section`; false when there is no such section.
-bool FindSection(const std::string& text, const std::string& section, size_t& position) {
-    position = 0;
+// A file as the reader sees it: its text in the code page, and its headers
+// in file order, each with the offset of the line after it.
+struct Script {
+    std::string bytes;  // as read from the file
+    std::string text;
+    std::vector<std::pair<std::string, size_t>> headers;
+};
+
+void ListHeaders(Script& script) {
+    const std::string& text = script.text;
+    size_t position = 0;
     Line line;
     while (NextLine(text, position, line)) {
         size_t first = line.begin;
         while (first < line.end && IsBlank(static_cast<unsigned char>(text[first]))) ++first;
         if (first == line.end || text[first] != '[') continue;
-        const ParsedLine parsed = ParseLine(text, line);
-        if (SameName(parsed.name, section)) return true;
+        script.headers.emplace_back(ParseLine(text, line).name, position);
+    }
+}
+
+// The file as it is now. The result stays valid until the next call.
+const Script& LoadScript(const char* file) {
+    static Script last;
+    std::string bytes;
+    if (!ReadWholeFile(file, bytes)) bytes.clear();
+    if (bytes == last.bytes) return last;
+
+    last.bytes.swap(bytes);
+    last.headers.clear();
+    if (last.bytes.size() >= 2 && last.bytes[0] == '\xFF' && last.bytes[1] == '\xFE') {
+        last.text = AnsiFromUtf16(last.bytes.data() + 2, last.bytes.size() - 2);
+    } else {
+        last.text = WholeCharacters(last.bytes);
+    }
+    ListHeaders(last);
+    return last;
+}
+
+// Places `position` on the first line after the first header named
+// `section`; false when there is no such section.
+bool FindSection(const Script& script, const std::string& section, size_t& position) {
+    for (const auto& header : script.headers) {
+        if (SameName(header.first, section)) {
+            position = header.second;
+            return true;
+        }
     }
     return false;
 }
@@ -372,10 +404,11 @@ void RemoveQuotes(std::string& value) {
     }
 }
 
-bool FindValue(const std::string& text, const std::string& section, const std::string& key,
+bool FindValue(const Script& script, const std::string& section, const std::string& key,
                std::string& value) {
+    const std::string& text = script.text;
     size_t position;
-    if (!FindSection(text, section, position)) return false;
+    if (!FindSection(script, section, position)) return false;
     Line line;
     while (NextLine(text, position, line)) {
         const ParsedLine parsed = ParseLine(text, line);
@@ -418,9 +451,10 @@ unsigned ProfileSection(const char* section, char* buffer, unsigned size, const 
 
     // The section's lines, each ended by a NUL.
     std::string lines;
-    const std::string text = LoadScript(file);
+    const Script& script = LoadScript(file);
+    const std::string& text = script.text;
     size_t position;
-    if (section != nullptr && FindSection(text, WholeCharacters(section), position)) {
+    if (section != nullptr && FindSection(script, WholeCharacters(section), position)) {
         bool emptyKeySeen = false;
         Line line;
         while (NextLine(text, position, line)) {
