@@ -48,18 +48,26 @@ The scenario format (all keys but `script` optional):
   buttons = "OK" | "Yes No"
   default = "No"               # the default button; checked only where given
 
+  argdump = ["bin/tool"]       # copies of the build's recording program
+                               # (tests/argdump), ".exe" added on Windows;
+                               # it writes argdump.txt in its working folder
+                               # (argc=, arg1=..., backslashes as \x5C)
+
   [expect]                     # paths relative to the scratch folder, or
   exists = ["..."]             # Windows paths ("C:\\..." or "{desktop}\\x.lnk")
   missing = ["..."]            # found on the Linux side as the edition maps
   content = { "b.txt" = "text" }   # them (C: is the root's or the prefix's
   readonly = ["..."]           # drive_c, Z: is "/", letter case as Wine
   writable = ["..."]           # matches it)
+  lines = { "bin/argdump.txt" = ["argc=2", "arg1=/s"] }   # lines a file holds
+  started_in = { "bin/argdump.txt" = "bin" }   # argdump's working folder
 
 What legitimately differs between the editions is written in two ways:
 
   Placeholders, filled per edition in every text of the scenario:
     {src}            the scratch folder as the program names it (Z:\\tmp\\...)
     {user}           the login name
+    {exe}            a program's extension: "" on the host, ".exe" on Windows
     {root}           the host path of the Windows-like root: the host's root
                      folder, or the Wine prefix (both hold drive_c)
     {drive_c}        the host path of drive C:
@@ -176,6 +184,7 @@ def folder_places(edition, root):
         "programs": "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs",
         "user_desktop": users + "\\" + user + "\\Desktop",
         "user_programs": users + "\\" + user + roaming,
+        "exe": "" if edition == "host" else ".exe",
     }
 
 
@@ -238,6 +247,14 @@ def lay_out(scenario, folder, program, program_name, places):
         stem = pathlib.Path(program_name).stem
         script = fill(scenario["script"], places).replace("\r\n", "\n").replace("\n", "\r\n")
         (folder / (stem + ".ini")).write_bytes(script.encode("cp932"))
+    # The recording test program of the edition's build, where the
+    # scenario's LAUNCH procedures expect it.
+    windows = program_name.lower().endswith(".exe")
+    recorder = pathlib.Path(program).parent / "tests" / ("argdump.exe" if windows else "argdump")
+    for name in scenario.get("argdump", []):
+        path = folder / (fill(name, places) + (".exe" if windows else ""))
+        path.parent.mkdir(parents=True, exist_ok=True)
+        shutil.copy2(recorder, path)
     for name, content in scenario.get("files", {}).items():
         path = folder / fill(name, places)
         if name.endswith("/"):
@@ -289,6 +306,25 @@ def check_files(expect, folder, places):
         wanted = fill(content, places).encode("cp932")
         if actual != wanted:
             raise Failure(f"{name} holds {actual!r}, expected {wanted!r}")
+    for name, lines in expect.get("lines", {}).items():
+        path = at(name)
+        if not path.is_file():
+            raise Failure(f"expected file {name}")
+        held = path.read_bytes().decode("cp932", errors="replace").splitlines()
+        for line in lines:
+            if fill(line, places) not in held:
+                raise Failure(f"{name} lacks the line {fill(line, places)!r}; it holds {held!r}")
+    for name, relative in expect.get("started_in", {}).items():
+        # argdump records its working folder: the host path on the host,
+        # the Windows path (backslashes written as \x5C) under Wine.
+        path = at(name)
+        if not path.is_file():
+            raise Failure(f"expected file {name}")
+        held = path.read_bytes().decode("cp932", errors="replace").splitlines()
+        started = folder / fill(relative, places)
+        wanted = [f"folder={started}", "folder=" + windows_path(started).replace("\\", "\\x5C")]
+        if not any(line in held for line in wanted):
+            raise Failure(f"{name}: expected the program to start in {relative}; it holds {held!r}")
     for name in expect.get("readonly", []):
         if at(name).stat().st_mode & 0o200:
             raise Failure(f"expected {name} to be read-only")
