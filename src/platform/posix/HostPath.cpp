@@ -115,12 +115,9 @@ std::string AbsoluteHostPath(const std::string& path) {
     return current.empty() ? path : JoinHostPath(current, path);
 }
 
-// The entry of `folder` that `name` stands for: `name` itself when it exists
-// as written, else the first entry (in byte order) equal to it without
-// regard to ASCII case, else `name` unchanged.
-std::string ResolveName(const std::string& folder, const std::string& name) {
-    struct stat info;
-    if (lstat(JoinHostPath(folder, name).c_str(), &info) == 0) return name;
+// The entry of `folder` equal to `name` without regard to ASCII case (the
+// first in byte order), or `name` unchanged when there is none.
+std::string FindNameNoCase(const std::string& folder, const std::string& name) {
     std::vector<std::string> names;
     if (!ReadFolderNames(folder, names)) return name;
     std::string found;
@@ -128,6 +125,31 @@ std::string ResolveName(const std::string& folder, const std::string& name) {
         if (EqualsNoCase(entry, name) && (found.empty() || entry < found)) found = entry;
     }
     return found.empty() ? name : found;
+}
+
+// The entry of `folder` that `name` stands for: `name` itself when it exists
+// as written, else the first entry (in byte order) equal to it without
+// regard to ASCII case, else `name` unchanged.
+std::string ResolveName(const std::string& folder, const std::string& name) {
+    struct stat info;
+    if (lstat(JoinHostPath(folder, name).c_str(), &info) == 0) return name;
+    return FindNameNoCase(folder, name);
+}
+
+// Joins `path` and the entry of that folder that `name` stands for, as
+// JoinHostPath(path, ResolveName(path, name)) does, building the path in
+// place: every path the updater touches goes through here, once for each of
+// its folders.
+void AppendResolvedName(std::string& path, const std::string& name) {
+    const size_t folderLength = path.size();
+    if (!path.empty() && path.back() != '/') path += '/';
+    const size_t nameStart = path.size();
+    path += name;
+    struct stat info;
+    if (lstat(path.c_str(), &info) == 0) return;
+    const std::string found = FindNameNoCase(path.substr(0, folderLength), name);
+    path.resize(nameStart);
+    path += found;
 }
 
 // A folder that cannot be made is not reported here: what is later done in
@@ -335,10 +357,8 @@ bool ToHostSearchPath(const char* windowsPath, HostSearchPath& search) {
     WindowsPath path;
     if (!ParseWindowsPath(HostTextFromWindows(windowsPath), path)) return false;
     std::string folder = path.drive == 'C' ? DriveCFolder() : std::string("/");
-    for (const std::string& part : path.folders) {
-        folder = JoinHostPath(folder, ResolveName(folder, part));
-    }
-    search.folder = folder;
+    for (const std::string& part : path.folders) AppendResolvedName(folder, part);
+    search.folder.swap(folder);
     search.name = path.name;
     search.driveRoot = path.folders.empty();
     return true;
@@ -348,7 +368,8 @@ bool ToHostPath(const char* windowsPath, std::string& hostPath) {
     HostSearchPath search;
     if (!ToHostSearchPath(windowsPath, search) || HasWildcard(search.name)) return false;
     const std::string name = TrimTrailingDotsAndBlanks(search.name);
-    hostPath = name.empty() ? search.folder : JoinHostPath(search.folder, ResolveName(search.folder, name));
+    hostPath.swap(search.folder);
+    if (!name.empty()) AppendResolvedName(hostPath, name);
     return true;
 }
 
