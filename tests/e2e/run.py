@@ -31,7 +31,19 @@ The scenario format (all keys but `script` optional):
                                # unless the name ends in it already)
   args = ["My Setup", "/q"]    # command-line arguments
   script = '''...'''           # UTF-8; written in Shift-JIS (CP932)
+  encoding = "utf-16"          # the script's encoding instead (a Python codec
+                               # name; "utf-16" and "utf-8-sig" write a
+                               # byte-order mark)
+  line_ends = "cr"             # "crlf" (default), "lf", "cr", or "keep": the
+                               # line ends as the text holds them
+  script_python = '''...'''    # Python code in place of `script`: it sets
+                               # `script` to text (treated as above) or to
+                               # bytes (written as they are); `places` holds
+                               # the placeholders
   no_script = true             # do not write the script at all
+  places = { tool = "..." }    # placeholders of the scenario's own, which may
+                               # use the others (set per edition in [host] or
+                               # [windows])
   answers = ["yes", "no"]      # the lines of input the boxes read, in order
   family = "95"                # the Windows 95 family: the host is told by
                                # NEMURIA_WINDOWS_FAMILY, Wine reports win98
@@ -61,11 +73,18 @@ The scenario format (all keys but `script` optional):
   writable = ["..."]           # matches it)
   lines = { "bin/argdump.txt" = ["argc=2", "arg1=/s"] }   # lines a file holds
   started_in = { "bin/argdump.txt" = "bin" }   # argdump's working folder
+  unchanged = true             # nothing below the scratch folder or drive C:
+                               # was added, removed or changed (content,
+                               # permission bits, modification time; under
+                               # Wine drive C: by file sizes) ...
+  changed = ["b.txt"]          # ... except these paths and what is below them
 
 What legitimately differs between the editions is written in two ways:
 
   Placeholders, filled per edition in every text of the scenario:
     {src}            the scratch folder as the program names it (Z:\\tmp\\...)
+    {src_host}       the scratch folder as the host names it (/tmp/...), for
+                     a host program that a scenario launches
     {user}           the login name
     {exe}            a program's extension: "" on the host, ".exe" on Windows
     {root}           the host path of the Windows-like root: the host's root
@@ -108,12 +127,14 @@ there that long before it is answered, so that a person can watch.
 """
 
 import argparse
+import hashlib
 import os
 import pathlib
 import pwd
 import re
 import shutil
 import signal
+import stat
 import subprocess
 import sys
 import tempfile
@@ -155,6 +176,15 @@ def fill(text, places):
     for key, value in places.items():
         text = text.replace("{" + key + "}", value)
     return text
+
+
+def scenario_places(scenario, folder, places):
+    """Every placeholder of a scenario run in `folder`: the scratch folder
+    in both forms, the edition's folders, and the scenario's own `places`,
+    which may use the others."""
+    places = {"src": windows_path(folder), "src_host": str(folder), **places}
+    own = {key: fill(value, places) for key, value in scenario.get("places", {}).items()}
+    return {**places, **own}
 
 
 def for_edition(scenario, edition):
@@ -240,13 +270,34 @@ def compare_boxes(shown, wanted):
         raise Failure("boxes differ\n  shown:    " + repr(shown) + "\n  expected: " + repr(wanted))
 
 
+LINE_ENDS = {"crlf": "\r\n", "lf": "\n", "cr": "\r"}
+
+
+def script_bytes(scenario, places):
+    """The bytes of the scenario's script file: `script_python` run, or
+    `script` taken; text with its placeholders filled, its line ends as
+    `line_ends` says and encoded as `encoding` says."""
+    if "script_python" in scenario:
+        names = {"places": places}
+        exec(scenario["script_python"], names)
+        script = names["script"]
+    else:
+        script = scenario["script"]
+    if isinstance(script, bytes):
+        return script
+    script = fill(script, places)
+    ends = scenario.get("line_ends", "crlf")
+    if ends != "keep":
+        script = script.replace("\r\n", "\n").replace("\n", LINE_ENDS[ends])
+    return script.encode(scenario.get("encoding", "cp932"))
+
+
 def lay_out(scenario, folder, program, program_name, places):
     folder.mkdir(parents=True)
     shutil.copy2(program, folder / program_name)
     if not scenario.get("no_script"):
         stem = pathlib.Path(program_name).stem
-        script = fill(scenario["script"], places).replace("\r\n", "\n").replace("\n", "\r\n")
-        (folder / (stem + ".ini")).write_bytes(script.encode("cp932"))
+        (folder / (stem + ".ini")).write_bytes(script_bytes(scenario, places))
     # The recording test program of the edition's build, where the
     # scenario's LAUNCH procedures expect it.
     windows = program_name.lower().endswith(".exe")
@@ -285,12 +336,18 @@ def resolve_windows(path, drive_c):
     return current
 
 
+def expected_path(name, folder, places):
+    """The host path of a path of [expect]: relative to the scratch folder,
+    or a Windows path."""
+    name = fill(name, places)
+    if re.match(r"^[A-Za-z]:\\", name):
+        return resolve_windows(name, places["drive_c"])
+    return folder / name
+
+
 def check_files(expect, folder, places):
     def at(name):
-        name = fill(name, places)
-        if re.match(r"^[A-Za-z]:\\", name):
-            return resolve_windows(name, places["drive_c"])
-        return folder / name
+        return expected_path(name, folder, places)
 
     for name in expect.get("exists", []):
         if not os.path.lexists(at(name)):
@@ -333,6 +390,70 @@ def check_files(expect, folder, places):
             raise Failure(f"expected {name} to be writable")
 
 
+def snapshot(top, contents=True):
+    """The state of every entry below `top`, by its path relative to it: a
+    file's content (a digest of it; only its size where `contents` is
+    false), permission bits and modification time, a folder's permission
+    bits, a link's target."""
+    state = {}
+    for dirpath, dirnames, filenames in os.walk(top):
+        for name in dirnames + filenames:
+            path = os.path.join(dirpath, name)
+            try:
+                info = os.lstat(path)
+                if stat.S_ISLNK(info.st_mode):
+                    entry = ("link", os.readlink(path))
+                elif stat.S_ISREG(info.st_mode):
+                    if contents:
+                        with open(path, "rb") as file:
+                            data = hashlib.file_digest(file, "sha256").hexdigest()
+                    else:
+                        data = info.st_size
+                    entry = ("file", stat.S_IMODE(info.st_mode), info.st_mtime_ns, data)
+                else:
+                    entry = (stat.S_IFMT(info.st_mode), stat.S_IMODE(info.st_mode))
+            except OSError as error:
+                entry = ("unreadable", error.errno)
+            state[os.path.relpath(path, top)] = entry
+    return state
+
+
+class Unchanged:
+    """The assurance `unchanged = true` of [expect]: nothing below the
+    scratch folder and drive C: is added, removed or changed by the run
+    (content, permission bits, modification time), except the paths that
+    `changed` lists and what lies below them. Drive C: of a Wine prefix is
+    compared by the sizes of its files, not their bytes: it holds all of
+    Wine."""
+
+    def __init__(self, expect, folder, places, drive_c_contents=True):
+        self.wanted = bool(expect.get("unchanged"))
+        self.tops = [(pathlib.Path(folder), True), (pathlib.Path(places["drive_c"]), drive_c_contents)]
+        # Compared without regard to letter case, as Windows names files.
+        self.allowed = [str(expected_path(name, folder, places)).casefold()
+                        for name in expect.get("changed", [])]
+        self.before = [snapshot(top, contents) for top, contents in self.tops] if self.wanted else []
+
+    def check(self):
+        if not self.wanted:
+            return
+        differences = []
+        for (top, contents), before in zip(self.tops, self.before):
+            after = snapshot(top, contents)
+            for relative in sorted(set(before) | set(after)):
+                if before.get(relative) == after.get(relative):
+                    continue
+                path = top / relative
+                folded = str(path).casefold()
+                if any(folded == allowed or folded.startswith(allowed + "/") for allowed in self.allowed):
+                    continue
+                what = "added" if relative not in before else "removed" if relative not in after else "changed"
+                differences.append(f"{what} {path}")
+        if differences:
+            more = f" (and {len(differences) - 10} more)" if len(differences) > 10 else ""
+            raise Failure("expected nothing on disk to change: " + "; ".join(differences[:10]) + more)
+
+
 def make_writable(top):
     """Gives every folder and file below `top` its write bits back (a
     scenario may leave read-only files), so that it can be removed."""
@@ -352,11 +473,20 @@ def input_lines(scenario):
 def run_host(scenario, program, work):
     folder = work / "run"
     root = work / "root"
-    places = {"src": windows_path(folder), **folder_places("host", root)}
+    places = scenario_places(scenario, folder, folder_places("host", root))
     lay_out(scenario, folder, program, scenario.get("program", "updater"), places)
     root.mkdir(parents=True, exist_ok=True)
     if "registry" in scenario:
         (root / "system.reg").write_bytes(fill(scenario["registry"], places).encode("cp932"))
+    expect = scenario.get("expect", {})
+    if expect.get("unchanged"):
+        # The folders that the program makes in its root when it starts, made
+        # here first, so that what the run itself changes stands out.
+        for name in ("WINDOWS/system32", "ProgramData/Microsoft/Windows/Start Menu/Programs",
+                     "Users/Public/Desktop", f"Users/{login_name()}/Desktop",
+                     f"Users/{login_name()}/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"):
+            (root / "drive_c" / name).mkdir(parents=True, exist_ok=True)
+    unchanged = Unchanged(expect, folder, places)
 
     env = dict(os.environ, NEMURIA_ROOT=str(root), LANG="C.UTF-8", LC_ALL="C.UTF-8")
     env.pop("NEMURIA_WINDOWS_FAMILY", None)
@@ -377,7 +507,8 @@ def run_host(scenario, program, work):
     if run.returncode != 0:
         raise Failure(f"exit code {run.returncode}\n{stderr}")
     compare_boxes(parse_boxes(stderr), expected_boxes(scenario, places))
-    check_files(scenario.get("expect", {}), folder, places)
+    check_files(expect, folder, places)
+    unchanged.check()
 
 
 # ---- The Windows editions under Wine ----------------------------------------
@@ -651,7 +782,7 @@ def run_windows(scenario, edition, programs, wine, work, options, name):
         raise Skip(why)
     updater, boxbot = programs
     folder = work / "run"
-    places = {"src": windows_path(folder), **folder_places(edition, wine.prefix)}
+    places = scenario_places(scenario, folder, folder_places(edition, wine.prefix))
     program_name = scenario.get("program", "updater")
     if not program_name.lower().endswith(".exe"):
         program_name += ".exe"
@@ -679,6 +810,8 @@ def run_windows(scenario, edition, programs, wine, work, options, name):
     if before:
         wine.regedit(before)
     entries = wine.drive_c_entries()
+    expect = scenario.get("expect", {})
+    unchanged = Unchanged(expect, folder, places, drive_c_contents=False)
     try:
         command = [wine.loaders[edition], str(boxbot), "--answers", windows_path(work / "answers.txt"),
                    "--out", windows_path(work / "boxes.txt"), "--timeout", str(BOX_SECONDS)]
@@ -690,7 +823,8 @@ def run_windows(scenario, edition, programs, wine, work, options, name):
             boxes = (work / "boxes.txt").read_bytes().decode("utf-8", errors="replace") \
                 if (work / "boxes.txt").exists() else ""
             compare_boxes(parse_boxes(boxes), expected_boxes(scenario, places))
-            check_files(scenario.get("expect", {}), folder, places)
+            check_files(expect, folder, places)
+            unchanged.check()
     finally:
         wine.remove_new_entries(entries)
         if after:
