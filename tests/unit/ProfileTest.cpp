@@ -187,6 +187,17 @@ TEST(ProfileTest, ReadsSeeTheFileAsItIsNow) {
     EXPECT_EQ(ReadSection(file, "s", 100).bytes, Bytes("\0\0", 2));
 }
 
+// A script named in other letter cases than its folder and file on the disk
+// is found, and read afresh after a rewrite.
+TEST(ProfileTest, ScriptNamedInOtherLetterCases) {
+    ScratchDir dir;
+    dir.Write("Sub/Script.ini", "[s]\r\nk=1\r\n");
+    const std::string file = dir.windows() + "\\SUB\\script.INI";
+    EXPECT_EQ(ReadString(file, "s", "k", "NO_DATA", 259).bytes, Bytes("1", 2));
+    dir.Write("Sub/Script.ini", "[s]\r\nk=2\r\n");
+    EXPECT_EQ(ReadString(file, "s", "k", "NO_DATA", 259).bytes, Bytes("2", 2));
+}
+
 TEST(ProfileTest, FileThatCannotBeReadHasNoKeys) {
     ScratchDir dir;
     std::filesystem::create_directories(dir.at("folder.ini"));

@@ -373,6 +373,24 @@ bool ToHostPath(const char* windowsPath, std::string& hostPath) {
     return true;
 }
 
+bool ToHostPathAsWritten(const char* windowsPath, std::string& hostPath) {
+    if (windowsPath == nullptr || windowsPath[0] == '\0') return false;
+    WindowsPath path;
+    if (!ParseWindowsPath(HostTextFromWindows(windowsPath), path) || HasWildcard(path.name)) return false;
+    std::string result = path.drive == 'C' ? DriveCFolder() : std::string("/");
+    for (const std::string& part : path.folders) {
+        if (result.back() != '/') result += '/';
+        result += part;
+    }
+    const std::string name = TrimTrailingDotsAndBlanks(path.name);
+    if (!name.empty()) {
+        if (result.back() != '/') result += '/';
+        result += name;
+    }
+    hostPath.swap(result);
+    return true;
+}
+
 std::string ToWindowsPath(const std::string& hostPath) {
     if (hostPath.empty()) return std::string();
     const std::string absolute = AbsoluteHostPath(hostPath);

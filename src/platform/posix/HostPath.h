@@ -31,6 +31,11 @@ std::string HostLoginName();
 // wildcard. A last component that does not exist is kept as written.
 bool ToHostPath(const char* windowsPath, std::string& hostPath);
 
+// The host path that a Windows path names when every folder and the name
+// exist as written: ToHostPath's answer wherever this path can be opened,
+// found without looking at the disk. False where ToHostPath is false.
+bool ToHostPathAsWritten(const char* windowsPath, std::string& hostPath);
+
 // A Windows path prepared for a directory search: its folder mapped as
 // ToHostPath does, and its last component as written (in UTF-8, wildcards
 // and trailing dots included; empty when the path ends with a separator or

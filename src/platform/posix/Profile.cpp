@@ -27,15 +27,18 @@
 // - A value enclosed in one pair of matching quotes (' or ") loses them.
 #include "platform/Profile.h"
 
+#include <fcntl.h>
 #include <iconv.h>
+#include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/posix/HostFilePath.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace {
 
@@ -239,17 +242,30 @@ std::string AnsiFromUtf16(const char* data, size_t size) {
 // Reading the file
 
 // The bytes of the whole file; false when it is missing or cannot be read.
+// The file is opened under its path as written first: wherever that opens,
+// it is the file that looking the path up folder by folder would find, and
+// the lookup, one system call for each folder, is spared to a script read
+// key by key. Only when it does not open is the path looked up.
 bool ReadWholeFile(const char* file, std::string& bytes) {
+    if (file == nullptr || *file == '\0' || EndsWithSeparator(file)) return false;
     std::string hostPath;
-    if (file == nullptr || !MapHostFilePath(file, hostPath)) return false;
-    FILE* stream = std::fopen(hostPath.c_str(), "rb");
-    if (stream == nullptr) return false;
+    UniqueFd in;
+    if (ToHostPathAsWritten(file, hostPath)) in.Reset(open(hostPath.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!in.Valid()) {
+        if (!MapHostFilePath(file, hostPath)) return false;
+        in.Reset(open(hostPath.c_str(), O_RDONLY | O_CLOEXEC));
+        if (!in.Valid()) return false;
+    }
     char block[65536];
-    size_t got;
-    while ((got = std::fread(block, 1, sizeof block, stream)) > 0) bytes.append(block, got);
-    const bool failed = std::ferror(stream) != 0;
-    std::fclose(stream);
-    return !failed;
+    for (;;) {
+        const ssize_t got = read(in.Get(), block, sizeof block);
+        if (got == 0) return true;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.append(block, static_cast<size_t>(got));
+    }
 }
 
 // ---------------------------------------------------------------------------
