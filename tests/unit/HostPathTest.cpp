@@ -100,6 +100,40 @@ TEST_F(HostPathTest, MapsDrivesAndFindsNamesWithoutRegardToCase) {
     }
 }
 
+// A path of more than 259 characters names nothing, as in the ANSI calls
+// of Windows, whether or not the file is there; a double-byte character of
+// the code page counts once.
+TEST_F(HostPathTest, PathsPastTheWindowsLimitNameNothing) {
+    const std::string z = ToWindowsPath(scratch);
+    const std::string folder = std::string(200, 'd');
+    const size_t room = 259 - (z.size() + 1 + folder.size() + 1);
+    const std::string fits = std::string(room, 'f');
+    const std::string over = fits + "g";
+    dir.Write(folder + "/" + fits, "x");
+    dir.Write(folder + "/" + over, "x");
+    // Twelve katakana (two bytes each in the script, three in UTF-8) in
+    // place of twelve letters.
+    const std::string kana = "\x83\x41\x83\x41\x83\x41\x83\x41\x83\x41\x83\x41"
+                             "\x83\x41\x83\x41\x83\x41\x83\x41\x83\x41\x83\x41";
+    const std::string kanaFits = kana + fits.substr(12);
+    const struct {
+        std::string windows;
+        std::string host;
+    } cases[] = {
+        {z + "\\" + folder + "\\" + fits, scratch + "/" + folder + "/" + fits},
+        {z + "\\" + folder + "\\" + over, "<none>"},
+        {z + "\\" + folder + "\\" + kanaFits, scratch + "/" + folder + "/" + HostTextFromWindows(kanaFits)},
+        {z + "\\" + folder + "\\" + kanaFits + "g", "<none>"},
+        // The limit is on the path as written, before ".." is resolved.
+        {z + "\\" + folder + "\\..\\" + folder + "\\" + fits.substr(4), "<none>"},
+    };
+    for (const auto& test : cases) {
+        EXPECT_EQ(Mapped(test.windows), test.host) << test.windows.size() << " bytes";
+    }
+    HostSearchPath search;
+    EXPECT_FALSE(ToHostSearchPath((z + "\\" + folder + "\\" + over).c_str(), search));
+}
+
 TEST_F(HostPathTest, RelativePathsUseTheCurrentDriveAndFolder) {
     dir.Write("Folder/File.txt", "x");
     const std::string windowsFolder = drive_c + "/WINDOWS";

@@ -101,6 +101,21 @@ bool HasForbiddenCharacter(const std::string& name) {
 
 bool HasWildcard(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
 
+// The ANSI file calls of Windows take a path of at most MAX_PATH - 1
+// characters, the last place being the terminator's; a longer path names
+// nothing there, so it names nothing here either. Characters are counted as
+// Windows counts them, one for each character of the code page, which is one
+// for each UTF-8 sequence of the converted text.
+constexpr size_t kMaxPathCharacters = 259;
+
+size_t CharacterCount(const std::string& utf8) {
+    size_t count = 0;
+    for (unsigned char c : utf8) {
+        if ((c & 0xC0) != 0x80) ++count;
+    }
+    return count;
+}
+
 // ---- Host folders --------------------------------------------------------
 
 std::string CurrentHostFolder() {
@@ -259,7 +274,7 @@ bool CurrentWindowsFolder(char& drive, std::vector<std::string>& parts) {
 // "." and ".." resolved on the text (".." stops at the root), one trailing
 // dot dropped from each folder.
 bool ParseWindowsPath(std::string path, WindowsPath& result) {
-    if (path.empty()) return false;
+    if (path.empty() || CharacterCount(path) > kMaxPathCharacters) return false;
     std::replace(path.begin(), path.end(), '/', '\\');
     // "\\server\share" and "\\?\..." name nothing on the host.
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') return false;

@@ -26,9 +26,10 @@ std::string HostLoginName();
 // The host path that a Windows path names. Separators may be "\" or "/";
 // "." and ".." are resolved on the text, as Windows does, before anything is
 // looked up; trailing dots and blanks of the last component are dropped.
-// False when the path names nothing the host can reach: empty, another
-// drive, a network path, a character Windows forbids in names, or a
-// wildcard. A last component that does not exist is kept as written.
+// False when the path names nothing the host can reach: empty, longer than
+// the 259 characters of Windows' ANSI calls, another drive, a network path,
+// a character Windows forbids in names, or a wildcard. A last component
+// that does not exist is kept as written.
 bool ToHostPath(const char* windowsPath, std::string& hostPath);
 
 // The host path that a Windows path names when every folder and the name
