@@ -29,6 +29,7 @@
 
 #include <fcntl.h>
 #include <iconv.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -241,6 +242,20 @@ std::string AnsiFromUtf16(const char* data, size_t size) {
 // ---------------------------------------------------------------------------
 // Reading the file
 
+// Opens a regular file for reading. Anything else cannot be read as a
+// script: a pipe would hold the open or the reads without end, and a device
+// such as /dev/zero never ends. The open does not wait on a pipe.
+int OpenRegularFile(const std::string& hostPath) {
+    const int fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return -1;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 // The bytes of the whole file; false when it is missing or cannot be read.
 // The file is opened under its path as written first: wherever that opens,
 // it is the file that looking the path up folder by folder would find, and
@@ -250,10 +265,10 @@ bool ReadWholeFile(const char* file, std::string& bytes) {
     if (file == nullptr || *file == '\0' || EndsWithSeparator(file)) return false;
     std::string hostPath;
     UniqueFd in;
-    if (ToHostPathAsWritten(file, hostPath)) in.Reset(open(hostPath.c_str(), O_RDONLY | O_CLOEXEC));
+    if (ToHostPathAsWritten(file, hostPath)) in.Reset(OpenRegularFile(hostPath));
     if (!in.Valid()) {
         if (!MapHostFilePath(file, hostPath)) return false;
-        in.Reset(open(hostPath.c_str(), O_RDONLY | O_CLOEXEC));
+        in.Reset(OpenRegularFile(hostPath));
         if (!in.Valid()) return false;
     }
     char block[65536];
