@@ -34,6 +34,7 @@
 #include "platform/posix/CopyFaults.h"
 #include "platform/posix/FileModes.h"
 #include "platform/posix/HostFilePath.h"
+#include "platform/posix/TempFile.h"
 #include "platform/posix/UniqueFd.h"
 
 namespace {
@@ -42,10 +43,6 @@ namespace {
 // read and write loop used where the kernel cannot copy between the files.
 constexpr size_t kKernelChunk = size_t{1} << 30;
 constexpr size_t kBufferSize = size_t{256} << 10;
-// At most this many bytes of the destination's name go into the name of the
-// temporary file, which must stay within the file system's name limit.
-constexpr size_t kTempNameKeep = 64;
-
 long long failAfterBytes = -1;
 int failError = 0;
 
@@ -113,40 +110,6 @@ bool Transfer(int in, int out) {
         copied += done;
     }
 }
-
-// The temporary file of a copy: created beside the destination with a
-// unique name, and removed again unless it was renamed into place.
-class TempFile {
-public:
-    TempFile() = default;
-    ~TempFile() {
-        file_.Reset();
-        if (!path_.empty()) unlink(path_.c_str());
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-
-    bool Create(const std::string& folder, const std::string& name) {
-        std::string pattern = folder + "/." + name.substr(0, kTempNameKeep) + ".XXXXXX";
-        const int fd = mkostemp(&pattern[0], O_CLOEXEC);
-        if (fd < 0) return false;
-        file_.Reset(fd);
-        path_ = pattern;
-        return true;
-    }
-    int Fd() const { return file_.Get(); }
-    bool Close() { return file_.Close(); }
-    // Puts the finished file in place of `destination`.
-    bool RenameTo(const std::string& destination) {
-        if (rename(path_.c_str(), destination.c_str()) != 0) return false;
-        path_.clear();
-        return true;
-    }
-
-private:
-    UniqueFd file_;
-    std::string path_;
-};
 
 bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;

@@ -25,13 +25,12 @@
 #include "platform/posix/FileModes.h"
 #include "platform/posix/HostFilePath.h"
 #include "platform/posix/ShellLink.h"
+#include "platform/posix/TempFile.h"
 #include "platform/posix/UniqueFd.h"
 
 namespace {
 
 constexpr size_t kMaxNameChars = 259;  // MAX_PATH less the terminator
-constexpr size_t kTempNameKeep = 64;   // bytes of the name kept in the temporary name
-constexpr int kTempAttempts = 100;
 
 // Window states of the show numbers 1 to 3; others leave the default.
 uint32_t ShowCommandOf(int showNumber) {
@@ -55,49 +54,6 @@ bool WriteAll(int fd, const std::vector<unsigned char>& bytes) {
     return true;
 }
 
-// A new file beside the destination, removed again unless it was renamed
-// into place. It is created with the usual mode of a new file.
-class TempFile {
-public:
-    TempFile() = default;
-    ~TempFile() {
-        file_.Reset();
-        if (!path_.empty()) unlink(path_.c_str());
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-
-    bool Create(const std::string& folder, const std::string& name) {
-        static unsigned counter = 0;
-        for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
-            struct timespec now;
-            clock_gettime(CLOCK_REALTIME, &now);
-            char suffix[64];
-            std::snprintf(suffix, sizeof suffix, ".%ld.%u.%ld.tmp", static_cast<long>(getpid()),
-                          ++counter, static_cast<long>(now.tv_nsec));
-            const std::string path = folder + "/." + name.substr(0, kTempNameKeep) + suffix;
-            const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd >= 0) {
-                file_.Reset(fd);
-                path_ = path;
-                return true;
-            }
-            if (errno != EEXIST) return false;
-        }
-        return false;
-    }
-    int Fd() const { return file_.Get(); }
-    bool Close() { return file_.Close(); }
-    bool RenameTo(const std::string& destination) {
-        if (rename(path_.c_str(), destination.c_str()) != 0) return false;
-        path_.clear();
-        return true;
-    }
-
-private:
-    UniqueFd file_;
-    std::string path_;
-};
 
 // Windows refuses to write over a read-only file; so does the host.
 bool IsReadOnlyFile(const std::string& hostPath) {
@@ -114,7 +70,11 @@ bool WriteFileInPlace(const std::string& hostPath, const std::vector<unsigned ch
                                                            : hostPath.substr(0, slash);
     const std::string name = hostPath.substr(slash + 1);
     TempFile temp;
-    return temp.Create(folder, name) && WriteAll(temp.Fd(), bytes) && fsync(temp.Fd()) == 0 &&
+    // A shortcut gets the usual mode of a new file.
+    const mode_t mask = umask(0);
+    umask(mask);
+    return temp.Create(folder, name) && fchmod(temp.Fd(), 0666 & ~mask) == 0 &&
+           WriteAll(temp.Fd(), bytes) && fsync(temp.Fd()) == 0 &&
            temp.Close() && temp.RenameTo(hostPath);
 }
 
