@@ -132,12 +132,13 @@ TEST_F(FaultTest, EveryMissingKeyStopsTheBuilding) {
 // One allocation refused, each in turn, while the heap otherwise works: the
 // run never shows more than one box, and where that box is message 3 the
 // list could not be built and nothing of it ran. Over all the allocations,
-// each kind's record and the list itself are named, in the main list and
-// in a SWITCH's branch, where the refusal also stops everything after the
-// SWITCH.
+// each kind's record and the list itself are named in the main list; in a
+// SWITCH's branch (one kind stands for all there) the refusal also stops
+// everything after the SWITCH.
 TEST_F(FaultTest, RefusedAllocationWhileBuildingRunsNothing) {
     for (const Kind& kind : Kinds(dir)) {
         for (const bool inBranch : {false, true}) {
+            if (inBranch && std::string(kind.mode) != "COPY") continue;
             SCOPED_TRACE(std::string(kind.mode) + (inBranch ? " in a branch" : ""));
             const std::string sections =
                 inBranch ? "[UPDATER]\nNAME=\nPROC=FIRST,CHECK,BRANCH,AFTER\n" + Copy("FIRST", "b.txt") +
