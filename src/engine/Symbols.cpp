@@ -3,6 +3,8 @@
 // braces, and parent-directory steps.
 #include "engine/Symbols.h"
 
+#include <cstring>
+
 #include "engine/Script.h"
 #include "engine/Startup.h"
 #include "platform/Registry.h"
@@ -16,6 +18,16 @@ const char kLineFeed[] = "\n";
 const unsigned kFolderBlock = 260;
 
 TextString LineName(const TextString& line) { return line.Item(0, "="); }
+
+// Whether the name from `first` up to `end` equals `name` as EqualsNoCase
+// compares texts: only the letters A to Z match their lower case.
+bool SameName(const char* first, const char* end, const char* name) {
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (; first != end; ++first, ++name) {
+        if (*name == '\0' || fold(*first) != fold(*name)) return false;
+    }
+    return *name == '\0';
+}
 
 // A folder symbol's value: the special folder of the family this system
 // belongs to, or empty text when the folder cannot be located.
@@ -53,12 +65,21 @@ bool LoadSymbols() {
 }
 
 bool LookupSymbol(const char* name, TextString& value) {
-    for (int i = 0; i < SymbolTable.count; ++i) {
-        const TextString line = SymbolTable.entries.Item(i, kLineFeed);
-        if (LineName(line).EqualsNoCase(name)) {
-            value.Assign(line.Item(1, "="));
+    // One walk over the lines, comparing each name where it stands. Taking
+    // each line by its index would search the entries from their start for
+    // every line, and with the thousands of short lines a full DEFINE
+    // section can hold, expanding the table (a lookup per symbol of every
+    // line) would take minutes.
+    const char* start = SymbolTable.entries.CStr();
+    for (int i = 0; i < SymbolTable.count && start != nullptr; ++i) {
+        const char* end = std::strchr(start, '\n');
+        if (end == nullptr) end = start + std::strlen(start);
+        const char* equals = static_cast<const char*>(std::memchr(start, '=', static_cast<size_t>(end - start)));
+        if (SameName(start, equals != nullptr ? equals : end, name)) {
+            value.Assign(SymbolTable.entries.Span(start, end - 1).Item(1, "="));
             return true;
         }
+        start = *end != '\0' ? end + 1 : nullptr;
     }
     return false;
 }

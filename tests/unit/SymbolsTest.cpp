@@ -7,6 +7,7 @@
 
 #include "TestSupport.h"
 #include "engine/Symbols.h"
+#include "text/Heap.h"
 
 namespace {
 
@@ -85,6 +86,31 @@ TEST(SymbolsTest, TableFromDefineLines) {
     EXPECT_NE(std::string(SymbolTable.entries.CStr()).find("<Opt>=a=b"), std::string::npos);
     // A later read of <B>\x has one group and so one step.
     EXPECT_EQ(Expanded("<B>\\x"), "<Src>\\a\\b\\x");
+}
+
+TEST(SymbolsTest, LookupsInALargeTableCopyNoLines) {
+    // Many short lines, each referring to the last one. A lookup that
+    // copied every line it passed made expanding such a table (a full
+    // DEFINE section holds thousands of lines) take minutes; expanding it
+    // now needs a few heap blocks per line, and the heap is made to run
+    // out well before a copy of every line per lookup would be done.
+    std::string entries;
+    int count = 0;
+    while (entries.size() < 6000) {
+        entries += "<a" + std::to_string(count++) + ">=<Last>\\x\n";
+    }
+    entries += "<Last>=C:\\L";
+    UseTable(entries.c_str(), ++count);
+    SetTextAllocFailAfter(40 * count);
+    EXPECT_EQ(ExpandSymbolTable(), count);
+    SetTextAllocFailAfter(-1);
+    TextString value;
+    EXPECT_TRUE(LookupSymbol("<a0>", value));
+    EXPECT_STREQ(value.CStr(), "C:\\L\\x");
+    EXPECT_TRUE(LookupSymbol("<a300>", value));
+    EXPECT_STREQ(value.CStr(), "C:\\L\\x");
+    EXPECT_TRUE(LookupSymbol("<Last>", value));
+    EXPECT_STREQ(value.CStr(), "C:\\L");
 }
 
 TEST(SymbolsTest, ParentSteps) {
