@@ -6,6 +6,8 @@
 // the procedure after it did not run.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,8 +28,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <filesystem>
-#include <set>
 
 #include "platform/posix/CopyFaults.h"
 #endif
@@ -41,10 +41,16 @@ protected:
         SymbolTable.entries.Assign("");
         SymbolTable.count = 0;
         dir.Write("a.txt", "a");
+        // A path that a refused allocation leaves empty or relative is taken
+        // from the current folder: let that be the scratch folder.
+        savedFolder_ = std::filesystem::current_path();
+        std::filesystem::current_path(dir.native());
     }
     void TearDown() override {
         ReleaseAllProcLists();
         SetTextAllocFailAfter(-1);
+        SetTextAllocFailOnce(-1);
+        std::filesystem::current_path(savedFolder_);
     }
 
     void Script(const std::string& text) {
@@ -70,6 +76,9 @@ protected:
 
     ScratchDir dir;
     BoxRecorder boxes;
+
+private:
+    std::filesystem::path savedFolder_;
 };
 
 // One procedure of each kind with every key it reads, in reading order.
