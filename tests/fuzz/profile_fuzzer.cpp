@@ -23,7 +23,10 @@
 
 namespace {
 
-const unsigned kLargeBlock = 1 << 17;
+// A block that holds anything the reader can make of the input: a file is
+// at most twice as long once read (an unreadable lead byte becomes a
+// two-byte character), and a value or a section no longer than that.
+unsigned largeBlock = 64;
 
 struct Setup {
     std::string file;     // host path
@@ -136,7 +139,7 @@ void CheckKeysOfSection(const std::string& section, const std::vector<std::strin
         ++checked;
         unsigned length = 0;
         const std::string value =
-            ReadValue(section.c_str(), name.c_str(), "\x01missing", kLargeBlock, &length);
+            ReadValue(section.c_str(), name.c_str(), "\x01missing", largeBlock, &length);
         FUZZ_CHECK(value == WithoutQuotes(lines[i].substr(names[i].size() + 1)),
                    "a listed key reads as the section read shows it");
     }
@@ -145,6 +148,7 @@ void CheckKeysOfSection(const std::string& section, const std::vector<std::strin
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    largeBlock = static_cast<unsigned>(2 * size + 64);
     InputReader input(data, size);
     const uint8_t flags = input.Byte();
     const unsigned valueBlock = input.Word();
@@ -162,7 +166,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     unsigned length = 0;
     unsigned fullLength = 0;
     const std::string value = ReadValue(sectionName, keyName, fallbackText, valueBlock, &length);
-    const std::string full = ReadValue(sectionName, keyName, fallbackText, kLargeBlock, &fullLength);
+    const std::string full = ReadValue(sectionName, keyName, fallbackText, largeBlock, &fullLength);
     if (valueBlock > 0) {
         FUZZ_CHECK(value == full.substr(0, valueBlock - 1), "a small block gets the start of the value");
     }
@@ -171,7 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string raw;
     std::string fullRaw;
     ReadSection(sectionName, sectionBlock, &raw);
-    const std::vector<std::string> lines = ReadSection(sectionName, kLargeBlock, &fullRaw);
+    const std::vector<std::string> lines = ReadSection(sectionName, largeBlock, &fullRaw);
     FUZZ_CHECK(fullRaw.compare(0, raw.size(), raw) == 0, "a small block gets the start of the section");
     if (sectionName != nullptr && !section.empty() && section.front() != ' ' && section.back() != ' ') {
         CheckKeysOfSection(section, lines);
