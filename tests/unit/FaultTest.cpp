@@ -194,6 +194,28 @@ TEST_F(FaultTest, RefusedAllocationWhileBuildingRunsNothing) {
     }
 }
 
+// Failures of a list that a script cannot bring about, since the callers
+// count the names first and building checks the MODE it read twice: a
+// count of 0, and a record whose MODE names no kind when it is executed.
+// Either way nothing runs.
+TEST_F(FaultTest, ListFailuresOutOfAScriptsReach) {
+    Script("[UPDATER]\nNAME=\nPROC=FIRST,SECOND\n" + Copy("FIRST", "b.txt") + Copy("SECOND", "c.txt"));
+    EXPECT_EQ(BuildProcList(TextString("FIRST"), 0), nullptr);
+    EXPECT_EQ(Texts(), std::vector<std::string>{Message(kMsgBadProcCount)});
+    EXPECT_EQ(ProcListArray.depth, 0);
+
+    boxes.boxes.clear();
+    ProcList list = BuildProcList(TextString("FIRST,SECOND"), 2);
+    ASSERT_NE(list, nullptr);
+    list[0]->mode.Assign("RUN");
+    EXPECT_FALSE(ExecuteProcList(list));
+    EXPECT_EQ(Texts(), std::vector<std::string>{Message(kMsgBadSymbol, "RUN")});
+    EXPECT_FALSE(std::filesystem::exists(dir.at("b.txt")));
+    EXPECT_FALSE(std::filesystem::exists(dir.at("c.txt")));
+    // Released as a COPY record, which it is.
+    list[0]->mode.Assign("COPY");
+}
+
 #ifndef _WIN32
 
 namespace fs = std::filesystem;
