@@ -173,7 +173,7 @@ def script_seeds():
         if not script:
             continue
         # Placeholders of the editions become the host's folders.
-        script = script.replace('{src}', 'C:\\Setup')
+        script = script.replace('{src}', 'C:\\Setup').replace('{exe}', '.exe')
         script = re.sub(r'\{(win|sys|desktop|programs)\}', lambda m: {
             'win': 'C:\\WINDOWS', 'sys': 'C:\\WINDOWS\\system32',
             'desktop': 'C:\\Users\\Public\\Desktop',
