@@ -187,6 +187,17 @@ TEST(ProfileTest, ReadsSeeTheFileAsItIsNow) {
     EXPECT_EQ(ReadSection(file, "s", 100).bytes, Bytes("\0\0", 2));
 }
 
+// Two scripts read in turn each give their own values.
+TEST(ProfileTest, TwoScriptsReadInTurn) {
+    ScratchDir dir;
+    dir.Write("a/script.ini", "[s]\r\nk=a\r\n");
+    dir.Write("b/script.ini", "[s]\r\nk=b\r\n");
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(ReadString(dir.windows("a/script.ini"), "s", "k", "NO_DATA", 259).bytes, Bytes("a", 2));
+        EXPECT_EQ(ReadString(dir.windows("b/script.ini"), "s", "k", "NO_DATA", 259).bytes, Bytes("b", 2));
+    }
+}
+
 // A script named in other letter cases than its folder and file on the disk
 // is found, and read afresh after a rewrite.
 TEST(ProfileTest, ScriptNamedInOtherLetterCases) {

@@ -332,6 +332,24 @@ std::string TrimTrailingDotsAndBlanks(std::string name) {
     return name;
 }
 
+// ToHostPathAsWritten's answer, worked out.
+bool MapAsWritten(const char* windowsPath, std::string& hostPath) {
+    WindowsPath path;
+    if (!ParseWindowsPath(HostTextFromWindows(windowsPath), path) || HasWildcard(path.name)) return false;
+    std::string result = path.drive == 'C' ? DriveCFolder() : std::string("/");
+    for (const std::string& part : path.folders) {
+        if (result.back() != '/') result += '/';
+        result += part;
+    }
+    const std::string name = TrimTrailingDotsAndBlanks(path.name);
+    if (!name.empty()) {
+        if (result.back() != '/') result += '/';
+        result += name;
+    }
+    hostPath.swap(result);
+    return true;
+}
+
 }  // namespace
 
 // ---- Interface -----------------------------------------------------------
@@ -390,20 +408,28 @@ bool ToHostPath(const char* windowsPath, std::string& hostPath) {
 
 bool ToHostPathAsWritten(const char* windowsPath, std::string& hostPath) {
     if (windowsPath == nullptr || windowsPath[0] == '\0') return false;
-    WindowsPath path;
-    if (!ParseWindowsPath(HostTextFromWindows(windowsPath), path) || HasWildcard(path.name)) return false;
-    std::string result = path.drive == 'C' ? DriveCFolder() : std::string("/");
-    for (const std::string& part : path.folders) {
-        if (result.back() != '/') result += '/';
-        result += part;
+    // A full path on drive Z: names the same host path whatever the current
+    // folder and the root: the answer depends on the text alone. The last
+    // one is kept, for the script read under one path key after key.
+    struct Answer {
+        std::string windowsPath;
+        std::string hostPath;
+        bool mapped = false;
+    };
+    static Answer last;
+    const bool onDriveZ = (windowsPath[0] == 'Z' || windowsPath[0] == 'z') && windowsPath[1] == ':' &&
+                          (windowsPath[2] == '\\' || windowsPath[2] == '/');
+    if (onDriveZ && last.windowsPath == windowsPath) {
+        hostPath = last.hostPath;
+        return last.mapped;
     }
-    const std::string name = TrimTrailingDotsAndBlanks(path.name);
-    if (!name.empty()) {
-        if (result.back() != '/') result += '/';
-        result += name;
+    const bool mapped = MapAsWritten(windowsPath, hostPath);
+    if (onDriveZ) {
+        last.windowsPath = windowsPath;
+        last.hostPath = mapped ? hostPath : std::string();
+        last.mapped = mapped;
     }
-    hostPath.swap(result);
-    return true;
+    return mapped;
 }
 
 std::string ToWindowsPath(const std::string& hostPath) {

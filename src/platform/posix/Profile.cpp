@@ -280,6 +280,8 @@ bool ReadWholeFile(const char* file, std::string& bytes) {
             return false;
         }
         bytes.append(block, static_cast<size_t>(got));
+        // A regular file gives less than was asked only at its end.
+        if (static_cast<size_t>(got) < sizeof block) return true;
     }
 }
 
