@@ -16,6 +16,11 @@ namespace {
 
 const char kLineFeed[] = "\n";
 const unsigned kFolderBlock = 260;
+// No value grows past the size of the DEFINE section through its symbols:
+// a symbol whose value would make it longer is left as written, as an
+// unknown one is. Without this bound, DEFINE lines that each use the line
+// before twice would double the text line by line until the memory ran out.
+const int kLongestExpansion = kSectionBlockSize;
 
 TextString LineName(const TextString& line) { return line.Item(0, "="); }
 
@@ -121,7 +126,8 @@ bool ExpandSymbols(TextString& text) {
     for (int step = 0; step < steps; ++step) {
         const TextString group = text.Group(i, "<", ">");
         TextString value;
-        if (group.Length() != 0 && LookupSymbol(group.CStr(), value)) {
+        if (group.Length() != 0 && LookupSymbol(group.CStr(), value) &&
+            text.Length() - group.Length() + value.Length() <= kLongestExpansion) {
             text.ReplaceGroup(i, "<", ">", value.CStr());
             replaced = true;
         } else {

@@ -113,6 +113,30 @@ TEST(SymbolsTest, LookupsInALargeTableCopyNoLines) {
     EXPECT_STREQ(value.CStr(), "C:\\L");
 }
 
+TEST(SymbolsTest, SymbolsDoublingLineByLineStopAtTheSectionSize) {
+    // Each line uses the one before twice: thirty such lines would double
+    // the values up to gigabytes. A replacement that would make a value
+    // longer than a DEFINE section can be is not made, and that group stays
+    // as written.
+    std::string entries = "<A0>=xxxxxxxxxx";
+    for (int i = 1; i <= 16; ++i) {
+        entries += "\n<A" + std::to_string(i) + ">=<A" + std::to_string(i - 1) + "><A" + std::to_string(i - 1) + ">";
+    }
+    UseTable(entries.c_str(), 17);
+    EXPECT_EQ(ExpandSymbolTable(), 17);
+    TextString value;
+    ASSERT_TRUE(LookupSymbol("<A11>", value));
+    EXPECT_EQ(std::string(value.CStr()), std::string(20480, 'x'));
+    ASSERT_TRUE(LookupSymbol("<A12>", value));
+    EXPECT_EQ(std::string(value.CStr()), std::string(20480, 'x') + "<A11>");
+    for (int i = 13; i <= 16; ++i) {
+        ASSERT_TRUE(LookupSymbol(("<A" + std::to_string(i) + ">").c_str(), value));
+        EXPECT_LE(value.Length(), 32767) << i;
+    }
+    // A value read later is held to the same size.
+    EXPECT_EQ(Expanded("<A11>|<A11>"), std::string(20480, 'x') + "|<A11>");
+}
+
 TEST(SymbolsTest, ParentSteps) {
     UseTable("<Src>=C:\\Apps\\Tool", 1);
     struct Case {
