@@ -154,6 +154,12 @@ def expand_seeds():
     define = re.search(rb'\[DEFINE\]\r?\n(.*?)(?=\r?\n\[|\Z)', example, re.S).group(1)
     write('expand_fuzzer', 'loaded-example', bytes([1]) + b'C:\\Tools\\Setup.exe\0' + define + b'\0' +
           bytes([0]) + b'<App>\\docs\\..\\sample.txt|<New>|<Desktop>|<Programs>')
+    # DEFINE lines that each use the line before twice, and many short
+    # lines that all use the last one.
+    doubling = b'\r\n'.join([b'<A0>=x\\y'] + [b'<A%d>=<A%d><A%d>\\..' % (i, i - 1, i - 1) for i in range(1, 24)])
+    write('expand_fuzzer', 'loaded-doubling', bytes([1]) + b'\0' + doubling + b'\0' + bytes([0]) + b'<A23>\\..\\<A5>')
+    many = b'\r\n'.join(b'<a%d>=<Last>\\x' % i for i in range(300)) + b'\r\n<Last>=C:\\L'
+    write('expand_fuzzer', 'loaded-many-lines', bytes([1]) + b'\0' + many + b'\0' + bytes([0]) + b'<a0>|<a299>')
     write('expand_fuzzer', 'loaded-95', bytes([3]) + b'\0<D>=<Desktop>\\x\r\n;c\r\n<P>=<Programs>\0' +
           bytes([0]) + b'<D>|<P>|<Sys>')
 
@@ -184,6 +190,14 @@ def script_seeds():
         data = (';@' + steering + '\r\n' + script.replace('\r\n', '\n').replace('\n', '\r\n')).encode('cp932')
         if len(data) <= MAX_SEED:
             write('script_fuzzer', name, data)
+
+
+    # The same two tables as a script's DEFINE section.
+    script = ['[UPDATER]', 'NAME=<A20>', 'PROC=SHOW', '[DEFINE]', '<A0>=x\\y']
+    script += ['<A%d>=<A%d><A%d>' % (i, i - 1, i - 1) for i in range(1, 24)]
+    script += ['<a%d>=<A3>\\..' % i for i in range(100)]
+    script += ['[SHOW]', 'MODE=MSGBOX', 'FLAG=', 'TYPE=INFORMATION', 'TEXT=<a99>|<A23>|<a0>', 'ISABORT=0']
+    write('script_fuzzer', 'large-define', ('\r\n'.join(script) + '\r\n').encode('ascii'))
 
 
 def main():
