@@ -9,6 +9,7 @@
 #include "engine/Startup.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
+#include "text/Heap.h"
 
 SymbolTableData SymbolTable;
 
@@ -170,25 +171,81 @@ bool ExpandAppPaths(TextString& text) {
 
 bool CollapseParentDirs(TextString& text) {
     if (text.CountOf("\\..") == 0) return false;
-    const int steps = text.ItemCount("\\") - 2;
-    if (steps <= 0) return false;
-    bool removed = false;
-    int d = 2;
+    const int count = text.ItemCount("\\");
+    if (count - 2 <= 0) return false;
+
+    // The components are found in one pass and the steps work on their
+    // positions: taking component d by its index at every step searched the
+    // text from its start each time, and a value of thousands of components
+    // took seconds. The steps are those of the walk with d and p = d - 2:
+    // "kept" holds components 0 to d - 1 as they stand, the components from
+    // d on are still to come, and a ".." removes itself and the last one
+    // kept.
+    struct Component {
+        const char* first;
+        unsigned length;
+    };
+    const unsigned slots = static_cast<unsigned>(count);
+    Component* components = static_cast<Component*>(TextAlloc(slots * sizeof(Component)));
+    int* kept = static_cast<int*>(TextAlloc(slots * sizeof(int)));
+    const auto release = [&] {
+        TextFree(components);
+        TextFree(kept);
+    };
+    if (components == nullptr || kept == nullptr) {
+        release();
+        return false;
+    }
+    const char* first = text.CStr();
+    for (int i = 0; i < count; ++i) {
+        const char* end = std::strchr(first, '\\');
+        if (end == nullptr) end = first + std::strlen(first);
+        components[i] = {first, static_cast<unsigned>(end - first)};
+        first = *end != '\0' ? end + 1 : end;
+    }
+
+    int keptCount = 2;
+    kept[0] = 0;
+    kept[1] = 1;
     int p = 0;
-    for (int step = 0; step < steps; ++step) {
-        if (text.Item(d, "\\").EqualsNoCase("..")) {
-            const TextString kept = text.Item(p, "\\");
-            text.ReplaceItems(p, d, "\\", kept.CStr());
+    int next = 2;
+    bool removed = false;
+    while (next < count) {
+        const Component& component = components[next];
+        if (component.length == 2 && component.first[0] == '.' && component.first[1] == '.') {
+            --keptCount;
             removed = true;
-            --d;
             --p;
         } else {
-            ++d;
+            kept[keptCount++] = next;
             ++p;
         }
+        ++next;
         if (p < 0) break;
     }
-    return removed;
+    if (!removed) {
+        release();
+        return false;
+    }
+    while (next < count) kept[keptCount++] = next++;
+
+    unsigned length = static_cast<unsigned>(keptCount - 1);
+    for (int k = 0; k < keptCount; ++k) length += components[kept[k]].length;
+    TextString collapsed;
+    if (!collapsed.Allocate(length + 1)) {
+        release();
+        return false;
+    }
+    char* out = collapsed.Buffer();
+    for (int k = 0; k < keptCount; ++k) {
+        if (k > 0) *out++ = '\\';
+        const Component& component = components[kept[k]];
+        std::memcpy(out, component.first, component.length);
+        out += component.length;
+    }
+    release();
+    text.Assign(collapsed);
+    return true;
 }
 
 int ExpandSymbolTable() {

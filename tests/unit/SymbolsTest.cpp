@@ -153,6 +153,14 @@ TEST(SymbolsTest, ParentSteps) {
         {"C:\\a\\..x\\b", "C:\\a\\..x\\b"},
         {"C:\\a\\.\\b", "C:\\a\\.\\b"},
         {"C:\\a\\b\\..\\c\\..\\d", "C:\\a\\d"},
+        {"C:\\a\\b\\c\\..\\..\\d\\..\\e", "C:\\a\\e"},
+        {"a\\b\\c\\..\\..\\..\\..\\d", "a\\..\\..\\d"},
+        {"C:\\a\\\\..\\b", "C:\\a\\b"},  // an empty component is a directory too
+        {"\\..\\..\\a", "\\a"},
+        {"C:\\a\\b\\..\\..", "C:"},
+        {"..\\..\\a\\..", "..\\.."},
+        // The walk stops once a ".." brings it back to the first component.
+        {"C:\\a\\..\\b\\..\\..\\c", "C:\\b\\..\\..\\c"},
         // A Shift-JIS character ending in 0x5C counts as a separator.
         {"C:\\\x95\\\\..\\x", "C:\\\x95\\x"},
     };
@@ -163,6 +171,23 @@ TEST(SymbolsTest, ParentSteps) {
 
 #ifndef _WIN32
 // Application lookups against a registry file in a host root of the test's.
+TEST(SymbolsTest, ParentStepsOfALongValue) {
+    // Thousands of components: the steps find them in one pass and need a
+    // handful of heap blocks, not a copy of a component at every step.
+    std::string value = "C:";
+    std::string expected = "C:";
+    for (int i = 0; i < 3000; ++i) {
+        value += "\\d\\e\\..";
+        expected += "\\d";
+    }
+    TextString text((value + "\\f").c_str());
+    SetTextAllocFailAfter(20);
+    const bool removed = CollapseParentDirs(text);
+    SetTextAllocFailAfter(-1);
+    EXPECT_TRUE(removed);
+    EXPECT_EQ(std::string(text.CStr()), expected + "\\f");
+}
+
 TEST(SymbolsTest, ApplicationLookups) {
     ScratchDir dir;
     const char* saved = std::getenv("NEMURIA_ROOT");
