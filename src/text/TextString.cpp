@@ -21,11 +21,11 @@
 // - An empty separator or search text is never found: ItemCount is 1 for a
 //   non-empty text, CountOf is 0 and ReplaceAll changes nothing. An empty
 //   group token makes GroupCount 0 and FindGroups fail. An empty Trim token
-//   strips nothing (as specified).
+//   strips nothing (the tokens are never found).
 // - ReplaceAll whose replacement contains the searched text resumes each
 //   search directly after the inserted replacement (every occurrence of the
 //   text as it stood is replaced once). Otherwise every search starts again
-//   at the beginning of the new text, as specified; when the replacement is
+//   at the beginning of the new text, as the program relies on; when the replacement is
 //   not shorter than the searched text such a chain need not end, so it is
 //   cut short after a fixed budget of work (far above any text the system
 //   formats) and true is returned.
