@@ -220,22 +220,6 @@ TEST_F(FaultTest, ListFailuresOutOfAScriptsReach) {
 
 namespace fs = std::filesystem;
 
-// Content that differs at every offset, so that a misplaced chunk shows.
-std::string Pattern(size_t size, unsigned seed) {
-    std::string text(size, '\0');
-    uint32_t state = seed * 2654435761u + 1;
-    for (char& c : text) {
-        state = state * 1103515245u + 12345u;
-        c = static_cast<char>(state >> 24);
-    }
-    return text;
-}
-
-std::set<std::string> Listing(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
-    return names;
-}
 
 // What a file is, byte for byte, with its permission bits and time.
 struct FileState {

@@ -42,25 +42,6 @@ void MakeReadOnly(const fs::path& path) {
     fs::permissions(path, kWriteBits, fs::perm_options::remove);
 }
 
-// Content that differs at every offset, so that a misplaced chunk shows.
-std::string Pattern(size_t size, unsigned seed) {
-    std::string text(size, '\0');
-    uint32_t state = seed * 2654435761u + 1;
-    for (char& c : text) {
-        state = state * 1103515245u + 12345u;
-        c = static_cast<char>(state >> 24);
-    }
-    return text;
-}
-
-// The names in a folder, to see that a failure leaves nothing behind.
-std::set<std::string> Listing(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
-}
 
 // Wine departs from Windows in two places that these tests check: a copy
 // over an existing file keeps that file's attributes instead of taking the

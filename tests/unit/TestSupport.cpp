@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <cstdint>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -100,4 +101,22 @@ std::string Message(unsigned id, ...) {
     text.FormatV(area, args);
     va_end(args);
     return text.CStr();
+}
+
+std::string Pattern(size_t size, unsigned seed) {
+    std::string text(size, '\0');
+    uint32_t state = seed * 2654435761u + 1;
+    for (char& c : text) {
+        state = state * 1103515245u + 12345u;
+        c = static_cast<char>(state >> 24);
+    }
+    return text;
+}
+
+std::set<std::string> Listing(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdarg>
 #include <deque>
+#include <set>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -48,3 +49,9 @@ private:
 // The catalogue text `id` formatted with its arguments, as the error box
 // shows it.
 std::string Message(unsigned id, ...);
+
+// Content that differs at every offset, so that a misplaced chunk shows.
+std::string Pattern(size_t size, unsigned seed);
+
+// The names in a folder, to see that a failure leaves nothing behind.
+std::set<std::string> Listing(const std::filesystem::path& folder);
