@@ -36,11 +36,22 @@ TextString CommandLine(const char* program, const char* parameters) {
     return line;
 }
 
+// Whether the program's path fits the ANSI calls of Windows: at most
+// MAX_PATH - 1 characters, a double-byte character counting once. A longer
+// path cannot name a program there; it is refused here before the process
+// call, so that the outcome does not depend on how a given Windows version
+// (or Wine) treats such a name.
+bool FitsAnsiPath(const char* path) {
+    const int characters = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+    return characters > 0 && characters <= MAX_PATH;
+}
+
 }  // namespace
 
 bool LaunchProgram(const char* program, const char* parameters, bool wait) {
     TextString folder;
     if (!DirectoryOfPath(program, folder) || folder.CStr()[0] == '\0') return false;
+    if (!FitsAnsiPath(program)) return false;
 
     TextString commandLine = CommandLine(program, parameters);
     STARTUPINFOA startup;
