@@ -138,6 +138,17 @@ TEST(ConsoleBoxTest, TextsConvertToTheLocaleCharset) {
     EXPECT_EQ(ConvertFromAnsi(longText.c_str(), "UTF-8"), longShown);
 }
 
+TEST(ConsoleBoxTest, TextsTheLocaleCannotShowAreWrittenInUtf8) {
+    // The C locale's ASCII has no Japanese: the whole box text is UTF-8.
+    EXPECT_EQ(ShowBox("\x83\x52\x83\x73\x81\x5B", kDefaultCaption, kError, "", "ANSI_X3.4-1968").shown,
+              "=== ネムリア アップデータ ===\nコピー\n--- [OK] ---\n> \n");
+    EXPECT_EQ(ConsoleText("a\x83\x41z", "ANSI_X3.4-1968"), "aアz");
+    EXPECT_EQ(ConsoleText("\x83\x41", "NO-SUCH-CHARSET"), "ア");
+    // A text the locale can show stays in the locale's character set.
+    EXPECT_EQ(ConsoleText("abc", "ANSI_X3.4-1968"), "abc");
+    EXPECT_EQ(ConsoleText("\x83\x41", "EUC-JP"), "\xA5\xA2");
+}
+
 }  // namespace
 
 #endif  // _WIN32

@@ -1,6 +1,7 @@
 // The host edition's message box: a box drawn on the console.
 //
-// A box is written, in the character set of the user's locale, as
+// A box is written in the character set of the user's locale (or in UTF-8
+// where that character set cannot show a text, as in the C locale) as
 //
 //     === <caption> ===
 //     <the text's lines, as they are>
@@ -27,14 +28,20 @@
 #include <string>
 
 // Converts Shift-JIS (CP932) text to `charset`; bytes that do not convert
-// are kept as they are.
-std::string ConvertFromAnsi(const char* text, const char* charset);
+// are kept as they are, and `complete` (when given) tells whether every
+// character converted.
+std::string ConvertFromAnsi(const char* text, const char* charset, bool* complete = nullptr);
+
+// A text as the box shows it: in `charset` when every character has a form
+// there, else in UTF-8. The C locale's ASCII cannot show Japanese, and raw
+// Shift-JIS bytes would show nothing readable anywhere.
+std::string ConsoleText(const char* text, const char* charset);
 
 // The character set of the user's locale, as the environment selects it
 // (LC_ALL, LC_CTYPE, LANG). The process's own locale is left unchanged.
 const char* ConsoleCharset();
 
 // Shows a box on `out`, reads the answer from `in` and returns it (kAnswerOk,
-// kAnswerYes or kAnswerNo). Texts are converted from CP932 to `charset`.
+// kAnswerYes or kAnswerNo). Texts are converted from CP932 by ConsoleText.
 int ShowConsoleBox(const char* text, const char* caption, unsigned style, std::FILE* in,
                    std::FILE* out, const char* charset);

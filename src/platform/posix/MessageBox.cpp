@@ -62,10 +62,14 @@ const char* ButtonName(int answer) {
 
 }  // namespace
 
-std::string ConvertFromAnsi(const char* text, const char* charset) {
+std::string ConvertFromAnsi(const char* text, const char* charset, bool* complete) {
+    if (complete != nullptr) *complete = true;
     if (text == nullptr) return std::string();
     iconv_t converter = iconv_open(charset, "CP932");
-    if (converter == reinterpret_cast<iconv_t>(-1)) return std::string(text);
+    if (converter == reinterpret_cast<iconv_t>(-1)) {
+        if (complete != nullptr) *complete = false;
+        return std::string(text);
+    }
 
     std::string result;
     char* input = const_cast<char*>(text);
@@ -80,6 +84,7 @@ std::string ConvertFromAnsi(const char* text, const char* charset) {
         if (done != static_cast<size_t>(-1) || error == E2BIG) continue;
         // A character that is not Shift-JIS, or has no form in the target
         // character set: keep its bytes as they are and go on after it.
+        if (complete != nullptr) *complete = false;
         const size_t keep =
             (IsLeadByte(static_cast<unsigned char>(*input)) && inputLeft >= 2) ? 2 : 1;
         result.append(input, keep);
@@ -94,6 +99,13 @@ std::string ConvertFromAnsi(const char* text, const char* charset) {
 
     iconv_close(converter);
     return result;
+}
+
+std::string ConsoleText(const char* text, const char* charset) {
+    bool complete = false;
+    std::string shown = ConvertFromAnsi(text, charset, &complete);
+    if (!complete) shown = ConvertFromAnsi(text, "UTF-8");
+    return shown;
 }
 
 const char* ConsoleCharset() {
@@ -115,8 +127,8 @@ int ShowConsoleBox(const char* text, const char* caption, unsigned style, std::F
     int defaultAnswer = kAnswerOk;
     if (yesNo) defaultAnswer = (style & kBoxDefButton2) ? kAnswerNo : kAnswerYes;
 
-    std::fprintf(out, "=== %s ===\n", ConvertFromAnsi(caption ? caption : "", charset).c_str());
-    std::fprintf(out, "%s\n", ConvertFromAnsi(text ? text : "", charset).c_str());
+    std::fprintf(out, "=== %s ===\n", ConsoleText(caption ? caption : "", charset).c_str());
+    std::fprintf(out, "%s\n", ConsoleText(text ? text : "", charset).c_str());
     if (!yesNo) {
         std::fputs("--- [OK] ---\n", out);
     } else if (defaultAnswer == kAnswerYes) {
