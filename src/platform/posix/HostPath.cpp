@@ -23,7 +23,11 @@ const char kDriveC[] = "drive_c";
 
 class Converter {
 public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    // `dropIncompleteEnd`: a character cut off at the end of the text (a
+    // lone lead byte of the code page) is dropped, as Windows' conversion of
+    // ANSI text does, instead of being passed on.
+    Converter(const char* to, const char* from, bool dropIncompleteEnd)
+        : cd_(iconv_open(to, from)), dropIncompleteEnd_(dropIncompleteEnd) {}
     ~Converter() {
         if (Valid()) iconv_close(cd_);
     }
@@ -44,6 +48,7 @@ public:
             const int error = errno;
             result.append(chunk, out);
             if (done != static_cast<size_t>(-1) || error == E2BIG) continue;
+            if (error == EINVAL && dropIncompleteEnd_) break;
             // An invalid or incomplete sequence: keep its first byte as it
             // is and go on after it.
             result.push_back(*in);
@@ -64,6 +69,7 @@ private:
     }
 
     iconv_t cd_;
+    bool dropIncompleteEnd_;
 };
 
 // ---- Small text helpers --------------------------------------------------
@@ -449,12 +455,12 @@ std::string ToWindowsPath(const std::string& hostPath) {
 }
 
 std::string HostTextFromWindows(const std::string& text) {
-    static const Converter converter("UTF-8", "CP932");
+    static const Converter converter("UTF-8", "CP932", true);
     return converter.Convert(text);
 }
 
 std::string WindowsTextFromHost(const std::string& text) {
-    static const Converter converter("CP932", "UTF-8");
+    static const Converter converter("CP932", "UTF-8", false);
     return converter.Convert(text);
 }
 

@@ -54,7 +54,10 @@ bool ToHostSearchPath(const char* windowsPath, HostSearchPath& search);
 std::string ToWindowsPath(const std::string& hostPath);
 
 // Texts between the program's code page (CP932) and host names (UTF-8).
-// Bytes that do not convert are passed on unchanged.
+// Bytes that do not convert are passed on unchanged, except a lone lead byte
+// at the end of a CP932 text, which is dropped as Windows drops it when it
+// turns ANSI text into Unicode: "C:\Tools\" followed by the first byte of
+// a character is the folder C:\Tools.
 std::string HostTextFromWindows(const std::string& text);
 std::string WindowsTextFromHost(const std::string& text);
 

@@ -103,10 +103,12 @@ std::u16string WideFromWindows(const std::string& text) {
         char* outPtr = out;
         size_t outLeft = sizeof out;
         const size_t done = iconv(converter.Get(), &in, &inLeft, &outPtr, &outLeft);
+        const int error = errno;
         AppendUnits(wide, out, static_cast<size_t>(outPtr - out));
-        if (done == static_cast<size_t>(-1) && errno != E2BIG) {
-            // A byte that is no character of the code page, or a lead byte
-            // at the very end.
+        if (done == static_cast<size_t>(-1) && error != E2BIG) {
+            // A lead byte at the very end is dropped, as Windows drops it;
+            // a byte that is no character of the code page is replaced.
+            if (error == EINVAL) break;
             wide += u'\uFFFD';
             ++in;
             --inLeft;
