@@ -23,6 +23,7 @@
 #endif
 
 #include "TestSupport.h"
+#include "platform/FileOps.h"
 #include "platform/Process.h"
 
 namespace {
@@ -237,10 +238,20 @@ TEST_F(LaunchTest, NoWaitReturnsOnceStartedAndLeavesNoZombie) {
     const std::string program = Install("n/argdump");
     SetDelay("1500");
     ASSERT_TRUE(LaunchProgram(program.c_str(), "x", false));
-    // Still running: its record comes only after the delay.
+    // Still running: its record comes only after the delay, and its file
+    // can be neither replaced nor deleted meanwhile, as on Windows.
     EXPECT_FALSE(fs::exists(dir.at("n/argdump.txt")));
+    dir.Write("n/new", "new");
+    EXPECT_FALSE(CopyOneFile(dir.windows("n\\new").c_str(), program.c_str()));
+    EXPECT_FALSE(DeleteOneFile(program.c_str()));
     ASSERT_TRUE(WaitForFile(dir.at("n/argdump.txt"), std::chrono::seconds(20)));
     EXPECT_EQ(ReadRecord(dir.at("n/argdump.txt")).at("arg1"), "x");
+    // Once it has ended, its file is an ordinary file again.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!DeleteOneFile(program.c_str()) && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_FALSE(fs::exists(dir.at("n/argdump")));
     // The program was never a child of this process, so nothing is left
     // for this process to collect.
     int status = 0;

@@ -9,6 +9,7 @@
 //   renamed over it only when complete: a copy that fails midway leaves the
 //   old destination as it was and no stray file.
 // - Delete refuses a missing file, a folder and a read-only file.
+// - Neither replaces nor deletes the file of a running program.
 // - Making a folder creates one level.
 // - The read-only attribute lives in the write bits (FileModes.h); the
 //   other attribute bits have no counterpart on the host.
@@ -29,6 +30,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "platform/FileSearch.h"
 #include "platform/posix/CopyFaults.h"
@@ -149,6 +151,25 @@ bool ResolveDestination(std::string& path, bool& exists, struct stat& info) {
     return true;
 }
 
+// Windows keeps the file of a running program from being replaced or
+// deleted. The host does the same for the program file of every process it
+// can see (/proc/<pid>/exe), which covers the updater itself and every
+// program it started that still runs. Only a file with an execute bit can
+// have been started, so other files are passed without a look at /proc.
+bool IsRunningProgramFile(const struct stat& file) {
+    if (!S_ISREG(file.st_mode) || (file.st_mode & 0111) == 0) return false;
+    std::vector<std::string> processes;
+    if (!ReadFolderNames("/proc", processes)) return false;
+    for (const std::string& process : processes) {
+        if (process.find_first_not_of("0123456789") != std::string::npos) continue;
+        struct stat image;
+        if (stat(("/proc/" + process + "/exe").c_str(), &image) == 0 && SameFile(image, file)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The cached pages of a file about to be replaced are of no further use; let
 // go of them before the copy, so that the copy can take that memory instead
 // of as much again (which on a virtual machine may first have to be had back
@@ -186,6 +207,10 @@ bool CopyOneFile(const char* source, const char* destination) {
         }
         if (!S_ISREG(old.st_mode) || IsReadOnlyMode(old.st_mode)) {
             errno = EACCES;
+            return false;
+        }
+        if (IsRunningProgramFile(old)) {
+            errno = ETXTBSY;
             return false;
         }
     }
@@ -236,6 +261,9 @@ bool DeleteOneFile(const char* path) {
         }
     } else if (S_ISDIR(info.st_mode) || IsReadOnlyMode(info.st_mode)) {
         errno = EACCES;
+        return false;
+    } else if (IsRunningProgramFile(info)) {
+        errno = ETXTBSY;
         return false;
     }
     return unlink(host.c_str()) == 0;
