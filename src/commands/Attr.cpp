@@ -1,6 +1,7 @@
 // ATTR: sets attribute masks on files, or on every file directly in a folder
 // for an item ending in "\*.*".
 #include "commands/Commands.h"
+#include "engine/Records.h"
 #include "platform/FileOps.h"
 #include "platform/FileSearch.h"
 
@@ -8,7 +9,7 @@ namespace {
 
 // Sets `value` on every file (not folder) that the "*.*" pattern finds;
 // subfolders are not entered. False after showing message 12.
-bool SetFolderAttributes(const TextString& pattern, uint32_t value) {
+bool SetFolderAttributes(RunState& run, const TextString& pattern, uint32_t value) {
     const TextString folder = pattern.Items(0, -2, "\\");
     FileSearch search;
     FoundEntry entry;
@@ -18,7 +19,7 @@ bool SetFolderAttributes(const TextString& pattern, uint32_t value) {
         path.Format("%s\\%s", folder.CStr(), entry.name);
         if (!SetAttributes(path.CStr(), value)) {
             search.Close();
-            ShowErrorBox(kMsgAttrFailed, path.CStr(), value);
+            ShowErrorBox(run, kMsgAttrFailed, path.CStr(), value);
             return false;
         }
     }
@@ -27,25 +28,25 @@ bool SetFolderAttributes(const TextString& pattern, uint32_t value) {
 
 }  // namespace
 
-Command* CreateAttr(const char* section) {
+Command* CreateAttr(RunState& run, const char* section) {
     static const TextKey<ATTR_INFO> keys[] = {
         {"FILE", &ATTR_INFO::files},
         {"ARG", &ATTR_INFO::attributes},
     };
-    return CreateRecord(section, "ATTR_INFO", keys);
+    return CreateRecord(run, section, "ATTR_INFO", keys);
 }
 
-bool ExecuteAttr(Command* command) {
+bool ExecuteAttr(RunState& run, Command* command) {
     ATTR_INFO* record = static_cast<ATTR_INFO*>(command);
-    const int count = CountDrivingItems(*record, record->files, "FILE");
+    const int count = CountDrivingItems(run, *record, record->files, "FILE");
     if (count == 0) return false;
     for (int i = 0; i < count; ++i) {
         const TextString path = TrimmedItem(record->files, i);
         const uint32_t value = static_cast<uint32_t>(TrimmedItem(record->attributes, i).ToHex());
         if (path.Item(-1, "\\").EqualsNoCase("*.*")) {
-            if (!SetFolderAttributes(path, value)) return false;
+            if (!SetFolderAttributes(run, path, value)) return false;
         } else if (!SetAttributes(path.CStr(), value)) {
-            ShowErrorBox(kMsgAttrFailed, path.CStr(), value);
+            ShowErrorBox(run, kMsgAttrFailed, path.CStr(), value);
             return false;
         }
     }

@@ -1,15 +1,12 @@
-// The command kinds: one record type and a pair of functions per "MODE" word.
+// The command kinds: one record type and a pair of functions per "MODE" word
+// (SWITCH, the engine's own, is in engine/Switch.h).
 //
 // Creation reads the record's keys from its section (message 2 at the first
 // missing one, message 3 when the record cannot be had) and returns null on
 // failure. Execution returns false to stop the running list.
 #pragma once
 
-#include <cstddef>
-
-#include "engine/ProcList.h"
-#include "engine/Script.h"
-#include "text/Messages.h"
+#include "engine/Command.h"
 
 struct EXIST_INFO : Command {
     TextString files;
@@ -17,11 +14,6 @@ struct EXIST_INFO : Command {
 struct DATE_INFO : Command {
     TextString files;
     TextString date;
-};
-struct SWITCH_INFO : Command {
-    TextString testName;
-    TextString listFor0;
-    TextString listFor1;
 };
 struct MSGBOX_INFO : Command {
     TextString flag;
@@ -56,79 +48,27 @@ struct ATTR_INFO : Command {
     TextString attributes;
 };
 
-Command* CreateExist(const char* section);
-bool ExecuteExist(Command* record);
-Command* CreateDate(const char* section);
-bool ExecuteDate(Command* record);
-Command* CreateSwitch(const char* section);
-bool ExecuteSwitch(Command* record);
-Command* CreateMsgBox(const char* section);
-bool ExecuteMsgBox(Command* record);
-Command* CreateCopy(const char* section);
-bool ExecuteCopy(Command* record);
-Command* CreateLaunch(const char* section);
-bool ExecuteLaunch(Command* record);
-Command* CreateDelete(const char* section);
-bool ExecuteDelete(Command* record);
-Command* CreateLink(const char* section);
-bool ExecuteLink(Command* record);
-Command* CreateOsVer(const char* section);
-bool ExecuteOsVer(Command* record);
-Command* CreateMakeDir(const char* section);
-bool ExecuteMakeDir(Command* record);
-Command* CreateAttr(const char* section);
-bool ExecuteAttr(Command* record);
-
-// A text key of a record: the key's name and the field it fills.
-template <class Record>
-struct TextKey {
-    const char* key;
-    TextString Record::*field;
-};
-
-// The creation every kind shares: obtains the record (message 3 with
-// `objectName` when the heap is exhausted), names it after its section, and
-// reads "MODE" and then `keys` in order. At the first missing key the record
-// is destroyed and null returned; the later keys are not read.
-template <class Record>
-Record* CreateRecord(const char* section, const char* objectName,
-                     const TextKey<Record>* keys, size_t keyCount) {
-    Record* record = NewRecord<Record>();
-    if (record == nullptr) {
-        ShowErrorBox(kMsgOutOfMemory, objectName);
-        return nullptr;
-    }
-    record->name.Assign(section);
-    record->result = 0;
-    bool complete = ReadSetting(section, "MODE", record->mode);
-    for (size_t i = 0; complete && i < keyCount; ++i) {
-        complete = ReadSetting(section, keys[i].key, record->*keys[i].field);
-    }
-    if (!complete) {
-        DeleteRecord<Record>(record);
-        return nullptr;
-    }
-    return record;
-}
-
-template <class Record, size_t N>
-Record* CreateRecord(const char* section, const char* objectName,
-                     const TextKey<Record> (&keys)[N]) {
-    return CreateRecord(section, objectName, keys, N);
-}
-
-// Item `index` of a comma list with the spaces around it removed; empty text
-// past the last item.
-inline TextString TrimmedItem(const TextString& list, int index) {
-    TextString item = list.Item(index, ",");
-    item.Trim(" ");
-    return item;
-}
-
-// The number of items of the list that drives an execution; 0 after showing
-// message 4 with the procedure's section and `key` when the list is empty.
-inline int CountDrivingItems(const Command& record, const TextString& list, const char* key) {
-    const int count = list.ItemCount(",");
-    if (count == 0) ShowErrorBox(kMsgBadItemCount, record.name.CStr(), key);
-    return count;
-}
+Command* CreateExist(RunState& run, const char* section);
+bool ExecuteExist(RunState& run, Command* record);
+Command* CreateDate(RunState& run, const char* section);
+// True when the file's local last-write date is on or after `dateText`
+// ("year/month/day", missing or unreadable parts 0). False for an older file
+// and for a file that cannot be opened or whose time cannot be read.
+bool IsFileDateAtLeast(const char* path, const char* dateText);
+bool ExecuteDate(RunState& run, Command* record);
+Command* CreateMsgBox(RunState& run, const char* section);
+bool ExecuteMsgBox(RunState& run, Command* record);
+Command* CreateCopy(RunState& run, const char* section);
+bool ExecuteCopy(RunState& run, Command* record);
+Command* CreateLaunch(RunState& run, const char* section);
+bool ExecuteLaunch(RunState& run, Command* record);
+Command* CreateDelete(RunState& run, const char* section);
+bool ExecuteDelete(RunState& run, Command* record);
+Command* CreateLink(RunState& run, const char* section);
+bool ExecuteLink(RunState& run, Command* record);
+Command* CreateOsVer(RunState& run, const char* section);
+bool ExecuteOsVer(RunState& run, Command* record);
+Command* CreateMakeDir(RunState& run, const char* section);
+bool ExecuteMakeDir(RunState& run, Command* record);
+Command* CreateAttr(RunState& run, const char* section);
+bool ExecuteAttr(RunState& run, Command* record);

@@ -1,24 +1,25 @@
 // COPY: copies FROM item i over TO item i, stopping at the first failure.
 #include "commands/Commands.h"
+#include "engine/Records.h"
 #include "platform/FileOps.h"
 
-Command* CreateCopy(const char* section) {
+Command* CreateCopy(RunState& run, const char* section) {
     static const TextKey<COPY_INFO> keys[] = {
         {"FROM", &COPY_INFO::sources},
         {"TO", &COPY_INFO::destinations},
     };
-    return CreateRecord(section, "COPY_INFO", keys);
+    return CreateRecord(run, section, "COPY_INFO", keys);
 }
 
-bool ExecuteCopy(Command* command) {
+bool ExecuteCopy(RunState& run, Command* command) {
     COPY_INFO* record = static_cast<COPY_INFO*>(command);
-    const int count = CountDrivingItems(*record, record->sources, "FROM");
+    const int count = CountDrivingItems(run, *record, record->sources, "FROM");
     if (count == 0) return false;
     for (int i = 0; i < count; ++i) {
         const TextString source = TrimmedItem(record->sources, i);
         const TextString destination = TrimmedItem(record->destinations, i);
         if (!CopyOneFile(source.CStr(), destination.CStr())) {
-            ShowErrorBox(kMsgCopyFailed, source.CStr(), destination.CStr());
+            ShowErrorBox(run, kMsgCopyFailed, source.CStr(), destination.CStr());
             return false;
         }
     }

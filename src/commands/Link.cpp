@@ -1,21 +1,22 @@
 // LINK: makes one shortcut file per SRC item. A shortcut that cannot be made
 // ends the command quietly with the flag at 0; the run goes on.
 #include "commands/Commands.h"
+#include "engine/Records.h"
 #include "platform/Shortcut.h"
 
-Command* CreateLink(const char* section) {
+Command* CreateLink(RunState& run, const char* section) {
     static const TextKey<SHORTCUT_INFO> keys[] = {
         {"SRC", &SHORTCUT_INFO::targets},
         {"PARAM", &SHORTCUT_INFO::arguments},
         {"SHOWCMD", &SHORTCUT_INFO::showCommands},
         {"DST", &SHORTCUT_INFO::shortcuts},
     };
-    return CreateRecord(section, "SHORTCUT_INFO", keys);
+    return CreateRecord(run, section, "SHORTCUT_INFO", keys);
 }
 
-bool ExecuteLink(Command* command) {
+bool ExecuteLink(RunState& run, Command* command) {
     SHORTCUT_INFO* record = static_cast<SHORTCUT_INFO*>(command);
-    const int count = CountDrivingItems(*record, record->targets, "SRC");
+    const int count = CountDrivingItems(run, *record, record->targets, "SRC");
     if (count == 0) return false;
     for (int i = 0; i < count; ++i) {
         const TextString target = TrimmedItem(record->targets, i);

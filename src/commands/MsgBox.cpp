@@ -1,6 +1,9 @@
 // MSGBOX: a box of the script's own, optionally conditional on the result
 // flag of an earlier procedure; its answer sets the flag and may end the run.
 #include "commands/Commands.h"
+#include "engine/ProcList.h"
+#include "engine/Records.h"
+#include "engine/RunState.h"
 #include "platform/MessageBox.h"
 
 namespace {
@@ -19,23 +22,23 @@ const BoxKind kBoxKinds[] = {
 
 }  // namespace
 
-Command* CreateMsgBox(const char* section) {
+Command* CreateMsgBox(RunState& run, const char* section) {
     static const TextKey<MSGBOX_INFO> keys[] = {
         {"FLAG", &MSGBOX_INFO::flag},
         {"TYPE", &MSGBOX_INFO::type},
         {"TEXT", &MSGBOX_INFO::text},
         {"ISABORT", &MSGBOX_INFO::abortRule},
     };
-    return CreateRecord(section, "MSGBOX_INFO", keys);
+    return CreateRecord(run, section, "MSGBOX_INFO", keys);
 }
 
-bool ExecuteMsgBox(Command* command) {
+bool ExecuteMsgBox(RunState& run, Command* command) {
     MSGBOX_INFO* record = static_cast<MSGBOX_INFO*>(command);
 
     if (record->flag.ItemCount(",") >= 2) {
-        const Command* tested = FindProcedure(CurrentProcList(), TrimmedItem(record->flag, 0).CStr());
+        const Command* tested = FindProcedure(CurrentProcList(run), TrimmedItem(record->flag, 0).CStr());
         if (tested == nullptr) {
-            ShowErrorBox(kMsgBadSymbol, record->flag.CStr());
+            ShowErrorBox(run, kMsgBadSymbol, record->flag.CStr());
             return false;
         }
         if (record->flag.Item(1, ",").ToInt() != tested->result) return true;
@@ -49,13 +52,13 @@ bool ExecuteMsgBox(Command* command) {
         }
     }
     if (kind == nullptr) {
-        ShowErrorBox(kMsgBadSymbol, record->type.CStr());
+        ShowErrorBox(run, kMsgBadSymbol, record->type.CStr());
         return false;
     }
 
     record->text.ReplaceAll("%n", "\n");
     record->text.ReplaceAll("%t", "\t");
-    const int answer = ShowMessageBox(record->text.CStr(), Caption.CStr(), kind->style);
+    const int answer = ShowMessageBox(record->text.CStr(), run.Caption.CStr(), kind->style);
 
     if (answer == kAnswerOk || answer == kAnswerYes) {
         record->result = 1;

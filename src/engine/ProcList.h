@@ -1,58 +1,26 @@
 // Procedure lists: building, execution, the stack of running lists.
 #pragma once
 
-#include <cstdint>
-
-#include "text/ByteBuffer.h"
+#include "engine/Command.h"
 #include "text/TextString.h"
 
-// The head of every procedure record.
-struct Command {
-    TextString name;    // section name, trimmed
-    TextString mode;    // the "MODE" text
-    uint8_t result = 0; // the result flag
-};
-
-// A null-ended array of records.
-using ProcList = Command**;
-
-// The stack of lists being executed, innermost on top.
-struct ProcListStack {
-    ByteBuffer storage;
-    int32_t depth = 0;
-};
-extern ProcListStack ProcListArray;
+struct RunState;
 
 // The deepest nesting of lists; a push beyond it fails like a push that
 // finds no memory, so a SWITCH that names itself ends with one error box.
 enum : int { kMaxProcListDepth = 64 };
 
-ProcList BuildProcList(const TextString& names, int count);
-bool ExecuteProcList(ProcList list);
+// Builds the list of `count` procedures named in `names` (comma-separated)
+// and pushes it; null after the failing step has shown its message.
+ProcList BuildProcList(RunState& run, const TextString& names, int count);
+bool ExecuteProcList(RunState& run, ProcList list);
+// The first record of `list` named `name` (ASCII letters in any case).
 Command* FindProcedure(ProcList list, const char* name);
-ProcList CurrentProcList();
-ProcList ProcListAt(int index);
-bool PushProcList(ProcList list);
-int RemoveProcList(ProcList list);
-int ReleaseProcList(ProcList list);
-void ReleaseAllProcLists();
-
-// Records are obtained from the text heap so that a shortage shows up the
-// same way everywhere (and can be provoked in tests). Null when the heap is
-// exhausted.
-#include <new>
-#include "text/Heap.h"
-
-template <class Record>
-Record* NewRecord() {
-    void* block = TextAlloc(sizeof(Record));
-    return block ? new (block) Record() : nullptr;
-}
-
-template <class Record>
-void DeleteRecord(Command* record) {
-    if (record == nullptr) return;
-    Record* typed = static_cast<Record*>(record);
-    typed->~Record();
-    TextFree(typed);
-}
+ProcList CurrentProcList(const RunState& run);
+ProcList ProcListAt(const RunState& run, int index);
+bool PushProcList(RunState& run, ProcList list);
+int RemoveProcList(RunState& run, ProcList list);
+int ReleaseProcList(RunState& run, ProcList list);
+void ReleaseAllProcLists(RunState& run);
+// The kind whose word the "MODE" text names; null for none.
+const CommandKind* KindOf(const RunState& run, const TextString& mode);

@@ -3,57 +3,48 @@
 // of every list at the end.
 #include "engine/Startup.h"
 
+#include "engine/ErrorBox.h"
 #include "engine/ProcList.h"
-#include "engine/Script.h"
+#include "engine/RunState.h"
+#include "engine/Settings.h"
 #include "engine/Symbols.h"
 #include "platform/FileSearch.h"
 #include "platform/Module.h"
 #include "text/Messages.h"
 
-// The start-up texts, constructed in this order before the entry point runs.
-TextString CommandLine;
-TextString Caption;
-TextString ModulePath;
-TextString ScriptFile;
-
-// The [UPDATER] values (the stack of running lists lives with them in
-// ProcList.cpp).
-TextString UpdaterName;
-TextString MainProcNames;
-
 namespace {
 const unsigned kModulePathBlock = 260;
 }
 
-int RunUpdater(const char* argumentText) {
+int RunUpdater(RunState& run, const char* argumentText) {
     ComInitialize();
-    if (Startup(argumentText)) RunMainProcList();
-    ReleaseAllProcLists();
+    if (Startup(run, argumentText)) RunMainProcList(run);
+    ReleaseAllProcLists(run);
     ComUninitialize();
     return 0;
 }
 
-bool Startup(const char* argumentText) {
-    CommandLine.Reset(argumentText);
-    if (!CaptionFromCommandLine(CommandLine, Caption)) Caption.Assign(kDefaultCaption);
+bool Startup(RunState& run, const char* argumentText) {
+    run.CommandLine.Reset(argumentText);
+    if (!CaptionFromCommandLine(run.CommandLine, run.Caption)) run.Caption.Assign(kDefaultCaption);
 
     bool pathCut = true;
-    if (ModulePath.Allocate(kModulePathBlock)) {
-        pathCut = ModuleFilePath(ModulePath.Buffer(), kModulePathBlock) >= kModulePathBlock;
-        ModulePath.Compact();
+    if (run.ModulePath.Allocate(kModulePathBlock)) {
+        pathCut = ModuleFilePath(run.ModulePath.Buffer(), kModulePathBlock) >= kModulePathBlock;
+        run.ModulePath.Compact();
     }
 
-    ScriptFile.Assign(ScriptPathOf(ModulePath));
+    run.ScriptFile.Assign(ScriptPathOf(run.ModulePath));
     // A program path that did not fit its block would name some other
     // script; treat it as a script that is not there.
-    if (pathCut || !FileExists(ScriptFile.CStr())) {
-        ShowErrorBox(kMsgFileNotFound, ScriptFile.CStr());
+    if (pathCut || !FileExists(run.ScriptFile.CStr())) {
+        ShowErrorBox(run, kMsgFileNotFound, run.ScriptFile.CStr());
         return false;
     }
 
-    LoadSymbols();
-    if (!ReadUpdaterSection()) return false;
-    if (UpdaterName.Length() != 0) Caption.Assign(UpdaterName);
+    LoadSymbols(run);
+    if (!ReadUpdaterSection(run)) return false;
+    if (run.UpdaterName.Length() != 0) run.Caption.Assign(run.UpdaterName);
     return true;
 }
 
@@ -79,22 +70,22 @@ bool CaptionFromCommandLine(const TextString& commandLine, TextString& caption) 
     return true;
 }
 
-bool ReadUpdaterSection() {
-    ProcListArray.depth = 0;
-    ProcListArray.storage.Clear();
-    if (!ReadSetting("UPDATER", "NAME", UpdaterName)) return false;
-    if (!ReadSetting("UPDATER", "PROC", MainProcNames)) return false;
+bool ReadUpdaterSection(RunState& run) {
+    run.ProcListArray.depth = 0;
+    run.ProcListArray.storage.Clear();
+    if (!ReadSetting(run, "UPDATER", "NAME", run.UpdaterName)) return false;
+    if (!ReadSetting(run, "UPDATER", "PROC", run.MainProcNames)) return false;
     return true;
 }
 
-bool RunMainProcList() {
-    const int count = MainProcNames.ItemCount(",");
+bool RunMainProcList(RunState& run) {
+    const int count = run.MainProcNames.ItemCount(",");
     if (count == 0) {
-        ShowErrorBox(kMsgBadItemCount, "UPDATER", "PROC");
+        ShowErrorBox(run, kMsgBadItemCount, "UPDATER", "PROC");
         return false;
     }
-    if (BuildProcList(MainProcNames, count) == nullptr) return false;
-    if (!ExecuteProcList(CurrentProcList())) return false;
-    ReleaseProcList(CurrentProcList());
+    if (BuildProcList(run, run.MainProcNames, count) == nullptr) return false;
+    if (!ExecuteProcList(run, CurrentProcList(run))) return false;
+    ReleaseProcList(run, CurrentProcList(run));
     return true;
 }

@@ -3,20 +3,16 @@
 
 #include "text/TextString.h"
 
-// The process-wide texts of a run.
-extern TextString CommandLine;
-extern TextString Caption;
-extern TextString ModulePath;
-extern TextString ScriptFile;
-extern TextString UpdaterName;
-extern TextString MainProcNames;
+struct RunState;
 
-// The whole run, as the entry point performs it; always returns 0.
-int RunUpdater(const char* argumentText);
+// The whole run, as the entry point performs it, on a run whose command
+// kinds are set; always returns 0.
+int RunUpdater(RunState& run, const char* argumentText);
 
-bool Startup(const char* argumentText);
-// The script of a program: its path with the extension replaced by "ini".
+bool Startup(RunState& run, const char* argumentText);
+// The script of a program: its path with the extension of its file name
+// replaced by "ini" (".ini" added to a name without one).
 TextString ScriptPathOf(const TextString& modulePath);
 bool CaptionFromCommandLine(const TextString& commandLine, TextString& caption);
-bool ReadUpdaterSection();
-bool RunMainProcList();
+bool ReadUpdaterSection(RunState& run);
+bool RunMainProcList(RunState& run);

@@ -5,13 +5,11 @@
 
 #include <cstring>
 
-#include "engine/Script.h"
-#include "engine/Startup.h"
-#include "platform/Registry.h"
+#include "engine/AppPaths.h"
+#include "engine/RunState.h"
+#include "engine/ScriptFile.h"
 #include "platform/System.h"
 #include "text/Heap.h"
-
-SymbolTableData SymbolTable;
 
 namespace {
 
@@ -56,33 +54,34 @@ TextString DirectorySymbol(void (*query)(char*, unsigned)) {
 
 }  // namespace
 
-bool LoadSymbols() {
-    SymbolTable.entries.Assign("");
-    SymbolTable.count = ReadProfileSection(ScriptFile.CStr(), "DEFINE", SymbolTable.entries);
+bool LoadSymbols(RunState& run) {
+    SymbolTableData& table = run.SymbolTable;
+    table.entries.Assign("");
+    table.count = ReadProfileSection(run.ScriptFile.CStr(), "DEFINE", table.entries);
 
-    SetSymbol("<Win>", DirectorySymbol(WindowsDirectory));
-    SetSymbol("<Sys>", DirectorySymbol(SystemDirectory));
-    SetSymbol("<Src>", ModulePath.Items(0, -2, "\\"));
-    SetSymbol("<Desktop>", FolderSymbol(kCsidlCommonDesktopDirectory, kCsidlDesktopDirectory));
-    SetSymbol("<Programs>", FolderSymbol(kCsidlCommonPrograms, kCsidlPrograms));
+    SetSymbol(table, "<Win>", DirectorySymbol(WindowsDirectory));
+    SetSymbol(table, "<Sys>", DirectorySymbol(SystemDirectory));
+    SetSymbol(table, "<Src>", run.ModulePath.Items(0, -2, "\\"));
+    SetSymbol(table, "<Desktop>", FolderSymbol(kCsidlCommonDesktopDirectory, kCsidlDesktopDirectory));
+    SetSymbol(table, "<Programs>", FolderSymbol(kCsidlCommonPrograms, kCsidlPrograms));
 
-    ExpandSymbolTable();
+    ExpandSymbolTable(table);
     return true;
 }
 
-bool LookupSymbol(const char* name, TextString& value) {
+bool LookupSymbol(const SymbolTableData& table, const char* name, TextString& value) {
     // One walk over the lines, comparing each name where it stands. Taking
     // each line by its index would search the entries from their start for
     // every line, and with the thousands of short lines a full DEFINE
     // section can hold, expanding the table (a lookup per symbol of every
     // line) would take minutes.
-    const char* start = SymbolTable.entries.CStr();
-    for (int i = 0; i < SymbolTable.count && start != nullptr; ++i) {
+    const char* start = table.entries.CStr();
+    for (int i = 0; i < table.count && start != nullptr; ++i) {
         const char* end = std::strchr(start, '\n');
         if (end == nullptr) end = start + std::strlen(start);
         const char* equals = static_cast<const char*>(std::memchr(start, '=', static_cast<size_t>(end - start)));
         if (SameName(start, equals != nullptr ? equals : end, name)) {
-            value.Assign(SymbolTable.entries.Span(start, end - 1).Item(1, "="));
+            value.Assign(table.entries.Span(start, end - 1).Item(1, "="));
             return true;
         }
         start = *end != '\0' ? end + 1 : nullptr;
@@ -90,9 +89,9 @@ bool LookupSymbol(const char* name, TextString& value) {
     return false;
 }
 
-void SetSymbol(const char* name, const TextString& value) {
-    for (int i = 0; i < SymbolTable.count; ++i) {
-        TextString line = SymbolTable.entries.Item(i, kLineFeed);
+void SetSymbol(SymbolTableData& table, const char* name, const TextString& value) {
+    for (int i = 0; i < table.count; ++i) {
+        TextString line = table.entries.Item(i, kLineFeed);
         if (LineName(line).EqualsNoCase(name)) {
             // A line without "=" has no value to replace: it gets one, so
             // that a DEFINE line naming a built-in symbol without a value
@@ -103,31 +102,31 @@ void SetSymbol(const char* name, const TextString& value) {
             } else {
                 line.ReplaceItems(1, 1, "=", value.CStr());
             }
-            SymbolTable.entries.ReplaceItems(i, i, kLineFeed, line.CStr());
+            table.entries.ReplaceItems(i, i, kLineFeed, line.CStr());
             return;
         }
     }
-    if (SymbolTable.entries.Length() != 0) SymbolTable.entries.Append(kLineFeed);
-    SymbolTable.entries.Append(name);
-    SymbolTable.entries.Append("=");
-    SymbolTable.entries.Append(value);
-    ++SymbolTable.count;
+    if (table.entries.Length() != 0) table.entries.Append(kLineFeed);
+    table.entries.Append(name);
+    table.entries.Append("=");
+    table.entries.Append(value);
+    ++table.count;
 }
 
-void ExpandValue(TextString& text) {
-    ExpandSymbols(text);
+void ExpandValue(const SymbolTableData& table, TextString& text) {
+    ExpandSymbols(table, text);
     ExpandAppPaths(text);
     CollapseParentDirs(text);
 }
 
-bool ExpandSymbols(TextString& text) {
+bool ExpandSymbols(const SymbolTableData& table, TextString& text) {
     const int steps = text.GroupCount("<", ">");
     bool replaced = false;
     int i = 0;
     for (int step = 0; step < steps; ++step) {
         const TextString group = text.Group(i, "<", ">");
         TextString value;
-        if (group.Length() != 0 && LookupSymbol(group.CStr(), value) &&
+        if (group.Length() != 0 && LookupSymbol(table, group.CStr(), value) &&
             text.Length() - group.Length() + value.Length() <= kLongestExpansion) {
             text.ReplaceGroup(i, "<", ">", value.CStr());
             replaced = true;
@@ -248,17 +247,17 @@ bool CollapseParentDirs(TextString& text) {
     return true;
 }
 
-int ExpandSymbolTable() {
-    for (int i = 0; i < SymbolTable.count; ++i) {
-        TextString line = SymbolTable.entries.Item(i, kLineFeed);
+int ExpandSymbolTable(SymbolTableData& table) {
+    for (int i = 0; i < table.count; ++i) {
+        TextString line = table.entries.Item(i, kLineFeed);
         TextString value = line.Item(1, "=");
-        bool changed = ExpandSymbols(value);
+        bool changed = ExpandSymbols(table, value);
         changed = ExpandAppPaths(value) || changed;
         changed = CollapseParentDirs(value) || changed;
         if (changed) {
             line.ReplaceItems(1, 1, "=", value.CStr());
-            SymbolTable.entries.ReplaceItems(i, i, kLineFeed, line.CStr());
+            table.entries.ReplaceItems(i, i, kLineFeed, line.CStr());
         }
     }
-    return SymbolTable.count;
+    return table.count;
 }

@@ -12,8 +12,3 @@ struct CalendarDate {
 // Opens the file without sharing and reads its last-write date in local time.
 // False when the file cannot be opened or its time cannot be read.
 bool FileLocalDate(const char* path, CalendarDate& date);
-
-// True when the file's local last-write date is on or after `dateText`
-// ("year/month/day", missing or unreadable parts 0). False for an older file
-// and for a file that cannot be opened or whose time cannot be read.
-bool IsFileDateAtLeast(const char* path, const char* dateText);

@@ -1,11 +1,6 @@
-// The message catalogue and the error box.
-//
-// Every failure the program reports reaches the user as one modal box whose
-// text comes from the numbered catalogue (Japanese, in the ANSI code page)
-// and whose caption is the run's current Caption.
+// The message catalogue's ids, the message box styles and answers, and the
+// default caption.
 #pragma once
-
-#include "text/TextString.h"
 
 // Catalogue ids. Id 7 is not defined.
 enum MessageId : unsigned {
@@ -37,10 +32,3 @@ enum : int { kAnswerOk = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7 };
 
 // The default caption "ネムリア アップデータ" in Shift-JIS.
 extern const char kDefaultCaption[];
-
-// The caption of every box the program shows.
-extern TextString Caption;
-
-// Formats catalogue message `id` with its arguments and shows it in the error
-// box (error icon, OK button) under the current Caption.
-void ShowErrorBox(unsigned id, ...);

@@ -37,7 +37,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/Catalogue.h"
+#include "text/Catalogue.h"
 #include "text/Heap.h"
 
 namespace {
@@ -47,7 +47,6 @@ namespace {
 char kEmptyText[1] = {'\0'};
 
 constexpr size_t kFormatArea = 1024;
-constexpr int kCatalogueArea = 256;
 // ReplaceAll with restarting searches charges each replacement the length of
 // the new text plus a fixed overhead against this budget.
 constexpr size_t kReplaceAllBudget = size_t{1} << 26;
@@ -505,10 +504,8 @@ void TextString::FormatV(const char* format, va_list args) {
 }
 
 void TextString::FormatMessageId(unsigned id, ...) {
-    char area[kCatalogueArea];
-    area[0] = '\0';
-    if (LoadCatalogueText(id, area, kCatalogueArea) <= 0) area[0] = '\0';
-    area[kCatalogueArea - 1] = '\0';
+    char area[kCatalogueTextArea];
+    LoadCatalogueText(id, area, kCatalogueTextArea);
     va_list args;
     va_start(args, id);
     FormatV(area, args);

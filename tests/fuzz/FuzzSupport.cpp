@@ -9,7 +9,17 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/Catalogue.h"
 #include "platform/posix/HostPath.h"
+#include "text/Catalogue.h"
+
+namespace {
+
+// The targets read the catalogue from the program's own store, as the
+// program does.
+const bool kCatalogueReaderSet = (SetCatalogueReader(ReadCatalogueEntry), true);
+
+}  // namespace
 
 void FuzzCheckFailed(const char* file, int line, const char* condition, const char* what) {
     std::fprintf(stderr, "%s:%d: invariant broken: %s (%s)\n", file, line, what, condition);

@@ -21,7 +21,7 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "engine/Startup.h"
+#include "engine/RunState.h"
 #include "engine/Symbols.h"
 #include "text/Heap.h"
 
@@ -82,26 +82,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         unsetenv("NEMURIA_WINDOWS_FAMILY");
     }
 
+    RunState run;
+    SymbolTableData& table = run.SymbolTable;
     if (flags & 1) {
         std::string program = in.Terminated();
         if (program.empty()) program = "C:\\Setup\\setup.exe";
-        ModulePath.Assign(program.c_str());
+        run.ModulePath.Assign(program.c_str());
         WriteHostFile(setup.script, "[DEFINE]\r\n" + in.Terminated());
-        ScriptFile.Assign(WindowsFormOf(setup.script).c_str());
-        LoadSymbols();
+        run.ScriptFile.Assign(WindowsFormOf(setup.script).c_str());
+        LoadSymbols(run);
     } else {
-        SymbolTable.entries.Assign(in.Terminated().c_str());
-        const int lines = LineCount(SymbolTable.entries);
+        table.entries.Assign(in.Terminated().c_str());
+        const int lines = LineCount(table.entries);
         const uint8_t pick = in.Byte();
-        SymbolTable.count = (pick & 0x80) ? static_cast<int8_t>(in.Byte()) * 37 : lines + pick % 9 - 4;
-        if (pick & 0x40) SymbolTable.count = lines;
+        table.count = (pick & 0x80) ? static_cast<int8_t>(in.Byte()) * 37 : lines + pick % 9 - 4;
+        if (pick & 0x40) table.count = lines;
         if (flags & 4) {
-            const int before = SymbolTable.count;
-            const int returned = ExpandSymbolTable();
-            FUZZ_CHECK(SymbolTable.count == before, "expanding the table keeps its count");
+            const int before = table.count;
+            const int returned = ExpandSymbolTable(table);
+            FUZZ_CHECK(table.count == before, "expanding the table keeps its count");
             FUZZ_CHECK(returned == before, "ExpandSymbolTable returns the count");
             if (before == lines) {
-                FUZZ_CHECK(LineCount(SymbolTable.entries) == lines, "expanding the table keeps its lines");
+                FUZZ_CHECK(LineCount(table.entries) == lines, "expanding the table keeps its lines");
             }
         }
     }
@@ -110,21 +112,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < sets; ++i) {
         const std::string name = in.Terminated();
         const std::string value = in.Terminated();
-        const bool consistent = SymbolTable.count == LineCount(SymbolTable.entries);
-        SetSymbol(name.c_str(), TextString(value.c_str()));
+        const bool consistent = table.count == LineCount(table.entries);
+        SetSymbol(table, name.c_str(), TextString(value.c_str()));
         if (consistent && Plain(name) && Plain(value)) {
-            FUZZ_CHECK(SymbolTable.count == LineCount(SymbolTable.entries), "SetSymbol keeps one line per entry");
+            FUZZ_CHECK(table.count == LineCount(table.entries), "SetSymbol keeps one line per entry");
             TextString found("\x01unset");
-            FUZZ_CHECK(LookupSymbol(name.c_str(), found), "a symbol that was set is found");
+            FUZZ_CHECK(LookupSymbol(table, name.c_str(), found), "a symbol that was set is found");
             FUZZ_CHECK(value == found.CStr(), "a symbol reads back as it was set");
         }
     }
 
     TextString value(in.Rest().c_str());
     TextString whole(value);
-    ExpandValue(whole);
+    ExpandValue(table, whole);
 
-    CheckPass(ExpandSymbols, value, "a symbol pass without a change leaves the value alone");
+    const std::string beforeSymbols = value.CStr();
+    const bool symbolsChanged = ExpandSymbols(table, value);
+    FUZZ_CHECK(symbolsChanged || beforeSymbols == value.CStr(),
+               "a symbol pass without a change leaves the value alone");
     CheckPass(ExpandAppPaths, value, "an application pass without a change leaves the value alone");
     const TextString firstComponent = value.Item(0, "\\");
     const int components = value.ItemCount("\\");

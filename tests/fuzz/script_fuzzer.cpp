@@ -40,7 +40,9 @@
 
 #include "Confine.h"
 #include "FuzzSupport.h"
+#include "commands/CommandTable.h"
 #include "engine/ProcList.h"
+#include "engine/RunState.h"
 #include "engine/Startup.h"
 #include "engine/Symbols.h"
 #include "platform/FileOps.h"
@@ -223,24 +225,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FreshRoot(setup, script);
     boxes = 0;
 
-    // The process-wide state as start-up leaves it before the symbols.
-    CommandLine.Reset("");
-    Caption.Assign(kDefaultCaption);
-    ModulePath.Assign("C:\\Setup\\setup.exe");
-    ScriptFile.Assign("C:\\Setup\\setup.ini");
-    UpdaterName.Assign("");
-    MainProcNames.Assign("");
-    SymbolTable.entries.Assign("");
-    SymbolTable.count = 0;
+    // The run as start-up leaves it before the symbols.
+    RunState run;
+    run.Commands = UpdaterCommands();
+    run.Caption.Assign(kDefaultCaption);
+    run.ModulePath.Assign("C:\\Setup\\setup.exe");
+    run.ScriptFile.Assign("C:\\Setup\\setup.ini");
 
     if (allocations >= 0) SetTextAllocFailAfter(allocations);
-    LoadSymbols();
-    if (ReadUpdaterSection()) {
-        if (UpdaterName.Length() != 0) Caption.Assign(UpdaterName);
-        RunMainProcList();
+    LoadSymbols(run);
+    if (ReadUpdaterSection(run)) {
+        if (run.UpdaterName.Length() != 0) run.Caption.Assign(run.UpdaterName);
+        RunMainProcList(run);
     }
     SetTextAllocFailAfter(-1);
-    ReleaseAllProcLists();
-    FUZZ_CHECK(ProcListArray.depth == 0 && CurrentProcList() == nullptr, "every list is released at the end");
+    ReleaseAllProcLists(run);
+    FUZZ_CHECK(run.ProcListArray.depth == 0 && CurrentProcList(run) == nullptr, "every list is released at the end");
     return 0;
 }

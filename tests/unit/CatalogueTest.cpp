@@ -11,7 +11,9 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "platform/Catalogue.h"
+#include "engine/ErrorBox.h"
+#include "engine/RunState.h"
+#include "text/Catalogue.h"
 #include "text/Messages.h"
 
 #ifdef _WIN32
@@ -161,12 +163,11 @@ TEST_F(CatalogueTest, FormattedMessages) {
 
 TEST_F(CatalogueTest, ErrorBoxShowsTheMessageUnderTheCaption) {
     BoxRecorder boxes;
-    const TextString saved = Caption;
-    Caption.Assign(kDefaultCaption);
-    ShowErrorBox(kMsgCopyFailed, "a.txt", "b.txt");
-    Caption.Assign("Named");
-    ShowErrorBox(kMsgBadProcCount);
-    Caption.Assign(saved);
+    RunState run;
+    run.Caption.Assign(kDefaultCaption);
+    ShowErrorBox(run, kMsgCopyFailed, "a.txt", "b.txt");
+    run.Caption.Assign("Named");
+    ShowErrorBox(run, kMsgBadProcCount);
 
     ASSERT_EQ(boxes.boxes.size(), 2u);
     EXPECT_EQ(boxes.boxes[0].caption, kDefaultCaptionBytes);

@@ -7,7 +7,8 @@
 
 #include "TestSupport.h"
 #include "engine/ProcList.h"
-#include "engine/Script.h"
+#include "engine/ScriptFile.h"
+#include "engine/Settings.h"
 #include "engine/Startup.h"
 #include "engine/Symbols.h"
 #include "text/Heap.h"
@@ -18,22 +19,23 @@ namespace {
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Caption.Assign("Test");
-        SymbolTable.entries.Assign("");
-        SymbolTable.count = 0;
+        PrepareRun(run);
+        run.Caption.Assign("Test");
+        run.SymbolTable.entries.Assign("");
+        run.SymbolTable.count = 0;
     }
     void TearDown() override {
-        ReleaseAllProcLists();
+        ReleaseAllProcLists(run);
         SetTextAllocFailAfter(-1);
     }
 
     // Writes the script and makes it the run's script.
     void Script(const std::string& text) {
         dir.Write("updater.ini", text);
-        ScriptFile.Assign(dir.windows("updater.ini").c_str());
+        run.ScriptFile.Assign(dir.windows("updater.ini").c_str());
     }
     // The run after start-up: [UPDATER] and the main list.
-    bool Run() { return ReadUpdaterSection() && RunMainProcList(); }
+    bool Run() { return ReadUpdaterSection(run) && RunMainProcList(run); }
 
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
@@ -41,6 +43,7 @@ protected:
         return texts;
     }
 
+    RunState run;
     ScratchDir dir;
     BoxRecorder boxes;
 };
@@ -68,7 +71,7 @@ TEST_F(EngineTest, BuildingIsAllOrNothing) {
                "[C]\nMODE=MSGBOX\nFLAG=\nTYPE=INFORMATION\nTEXT=c\nISABORT=\n");
         EXPECT_FALSE(Run());
         EXPECT_EQ(Texts(), std::vector<std::string>{c.expected});
-        EXPECT_EQ(ProcListArray.depth, 0);
+        EXPECT_EQ(run.ProcListArray.depth, 0);
     }
 }
 
@@ -101,9 +104,9 @@ TEST_F(EngineTest, ExecutionStopsAtTheFirstFailure) {
     EXPECT_FALSE(Run());
     EXPECT_EQ(Texts(), (std::vector<std::string>{"a", Message(kMsgBadSymbol, "OK")}));
     // The failed list stays on the stack until the end of the run.
-    EXPECT_EQ(ProcListArray.depth, 1);
-    ReleaseAllProcLists();
-    EXPECT_EQ(ProcListArray.depth, 0);
+    EXPECT_EQ(run.ProcListArray.depth, 1);
+    ReleaseAllProcLists(run);
+    EXPECT_EQ(run.ProcListArray.depth, 0);
 }
 
 TEST_F(EngineTest, SwitchTakesTheBranchOfTheFlag) {
@@ -136,7 +139,7 @@ TEST_F(EngineTest, SwitchTakesTheBranchOfTheFlag) {
                "[AFTER]\nMODE=MSGBOX\nFLAG=\nTYPE=INFORMATION\nTEXT=after\nISABORT=\n");
         Run();
         EXPECT_EQ(Texts(), c.expected);
-        ReleaseAllProcLists();
+        ReleaseAllProcLists(run);
     }
 }
 
@@ -149,9 +152,9 @@ TEST_F(EngineTest, SwitchSeesOnlyItsOwnList) {
     EXPECT_FALSE(Run());
     EXPECT_EQ(Texts(), std::vector<std::string>{Message(kMsgBadSymbol, "CHECK")});
     // Both lists are still held: the sub-list on top of the main list.
-    EXPECT_EQ(ProcListArray.depth, 2);
-    EXPECT_NE(FindProcedure(CurrentProcList(), "inner"), nullptr);
-    EXPECT_NE(FindProcedure(ProcListAt(0), "OUTER"), nullptr);
+    EXPECT_EQ(run.ProcListArray.depth, 2);
+    EXPECT_NE(FindProcedure(CurrentProcList(run), "inner"), nullptr);
+    EXPECT_NE(FindProcedure(ProcListAt(run, 0), "OUTER"), nullptr);
 }
 
 TEST_F(EngineTest, EmptyBranchDoesNothing) {
@@ -162,7 +165,7 @@ TEST_F(EngineTest, EmptyBranchDoesNothing) {
         "[AFTER]\nMODE=MSGBOX\nFLAG=\nTYPE=INFORMATION\nTEXT=after\nISABORT=\n");
     EXPECT_TRUE(Run());
     EXPECT_EQ(Texts(), std::vector<std::string>{"after"});
-    EXPECT_EQ(ProcListArray.depth, 0);
+    EXPECT_EQ(run.ProcListArray.depth, 0);
 }
 
 // A SWITCH whose list names itself again nests until the limit, then ends
@@ -174,9 +177,9 @@ TEST_F(EngineTest, SelfNamingSwitchStopsAtTheNestingLimit) {
         "[LOOP]\nMODE=SWITCH\nPROC=CHECK\n0=CHECK,LOOP\n1=CHECK,LOOP\n");
     EXPECT_FALSE(Run());
     EXPECT_EQ(Texts(), std::vector<std::string>{Message(kMsgOutOfMemory, "ProcListArray")});
-    EXPECT_EQ(ProcListArray.depth, kMaxProcListDepth);
-    ReleaseAllProcLists();
-    EXPECT_EQ(ProcListArray.depth, 0);
+    EXPECT_EQ(run.ProcListArray.depth, kMaxProcListDepth);
+    ReleaseAllProcLists(run);
+    EXPECT_EQ(run.ProcListArray.depth, 0);
 }
 
 TEST_F(EngineTest, MsgBoxConditionsStylesAndAborts) {
@@ -218,7 +221,7 @@ TEST_F(EngineTest, MsgBoxConditionsStylesAndAborts) {
         if (c.style != 0 && !boxes.boxes.empty()) {
             EXPECT_EQ(boxes.boxes[0].style, c.style);
         }
-        ReleaseAllProcLists();
+        ReleaseAllProcLists(run);
     }
 }
 
@@ -226,7 +229,7 @@ TEST_F(EngineTest, MsgBoxEscapesAndCaption) {
     Script(
         "[UPDATER]\nNAME=\nPROC=ASK\n"
         "[ASK]\nMODE=MSGBOX\nFLAG=\nTYPE=INFORMATION\nTEXT=X%nY%tZ\nISABORT=\n");
-    Caption.Assign("My Setup");
+    run.Caption.Assign("My Setup");
     EXPECT_TRUE(Run());
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, "X\nY\tZ");
@@ -237,18 +240,18 @@ TEST_F(EngineTest, ValuesAreCutAt258Bytes) {
     const std::string value(300, 'v');
     Script("[S]\nK=" + value + "\nEMPTY=\nMISSING=no_data\nN=12abc\nW=abc\n");
     TextString text;
-    EXPECT_TRUE(ReadSetting("S", "K", text));
+    EXPECT_TRUE(ReadSetting(run, "S", "K", text));
     EXPECT_EQ(std::string(text.CStr()), value.substr(0, 258));
-    EXPECT_TRUE(ReadSetting("s", "empty", text));
+    EXPECT_TRUE(ReadSetting(run, "s", "empty", text));
     EXPECT_EQ(text.Length(), 0);
     EXPECT_TRUE(boxes.boxes.empty());
-    EXPECT_FALSE(ReadSetting("S", "MISSING", text));
+    EXPECT_FALSE(ReadSetting(run, "S", "MISSING", text));
     EXPECT_EQ(Texts(), std::vector<std::string>{Message(kMsgBadSetting, "S", "MISSING")});
 
     int number = 5;
-    EXPECT_TRUE(ReadIntSetting("S", "N", number));
+    EXPECT_TRUE(ReadIntSetting(run, "S", "N", number));
     EXPECT_EQ(number, 12);
-    EXPECT_TRUE(ReadIntSetting("S", "W", number));
+    EXPECT_TRUE(ReadIntSetting(run, "S", "W", number));
     EXPECT_EQ(number, 12);  // no number: the integer keeps its value
 }
 
@@ -306,9 +309,9 @@ TEST_F(EngineTest, ExhaustedHeapNeverCrashes) {
         boxes.boxes.clear();
         SetTextAllocFailAfter(n);
         Run();
-        ReleaseAllProcLists();
+        ReleaseAllProcLists(run);
         SetTextAllocFailAfter(-1);
-        EXPECT_EQ(ProcListArray.depth, 0);
+        EXPECT_EQ(run.ProcListArray.depth, 0);
         EXPECT_LE(boxes.boxes.size(), 1u) << "after " << n << " allocations";
     }
 }

@@ -13,7 +13,8 @@
 
 #include "TestSupport.h"
 #include "engine/ProcList.h"
-#include "engine/Script.h"
+#include "engine/ScriptFile.h"
+#include "engine/Settings.h"
 #include "engine/Startup.h"
 #include "engine/Symbols.h"
 #include "text/Heap.h"
@@ -37,9 +38,9 @@ namespace {
 class FaultTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Caption.Assign("Test");
-        SymbolTable.entries.Assign("");
-        SymbolTable.count = 0;
+        PrepareRun(run);
+        run.SymbolTable.entries.Assign("");
+        run.SymbolTable.count = 0;
         dir.Write("a.txt", "a");
         // A path that a refused allocation leaves empty or relative is taken
         // from the current folder: let that be the scratch folder.
@@ -47,7 +48,7 @@ protected:
         std::filesystem::current_path(dir.native());
     }
     void TearDown() override {
-        ReleaseAllProcLists();
+        ReleaseAllProcLists(run);
         SetTextAllocFailAfter(-1);
         SetTextAllocFailOnce(-1);
         std::filesystem::current_path(savedFolder_);
@@ -55,13 +56,13 @@ protected:
 
     void Script(const std::string& text) {
         dir.Write("updater.ini", text);
-        ScriptFile.Assign(dir.windows("updater.ini").c_str());
+        run.ScriptFile.Assign(dir.windows("updater.ini").c_str());
     }
     // The run after start-up; every list is released, as the entry point
     // does at the end.
     bool Run() {
-        const bool ran = ReadUpdaterSection() && RunMainProcList();
-        ReleaseAllProcLists();
+        const bool ran = ReadUpdaterSection(run) && RunMainProcList(run);
+        ReleaseAllProcLists(run);
         return ran;
     }
     std::vector<std::string> Texts() const {
@@ -74,6 +75,7 @@ protected:
         return "[" + name + "]\nMODE=COPY\nFROM=" + dir.windows("a.txt") + "\nTO=" + dir.windows(to) + "\n";
     }
 
+    RunState run;
     ScratchDir dir;
     BoxRecorder boxes;
 
@@ -175,7 +177,7 @@ TEST_F(FaultTest, RefusedAllocationWhileBuildingRunsNothing) {
                 // The allocation that was to fail never came: the sweep has
                 // passed the end of the run.
                 allGranted = SetTextAllocFailOnce(-1) >= 0;
-                EXPECT_EQ(ProcListArray.depth, 0);
+                EXPECT_EQ(run.ProcListArray.depth, 0);
                 ASSERT_LE(boxes.boxes.size(), 1u) << "allocation " << n;
                 if (boxes.boxes.empty()) continue;
                 for (const char* object : {kind.record, "ProcList", "ProcListArray"}) {
@@ -200,15 +202,15 @@ TEST_F(FaultTest, RefusedAllocationWhileBuildingRunsNothing) {
 // Either way nothing runs.
 TEST_F(FaultTest, ListFailuresOutOfAScriptsReach) {
     Script("[UPDATER]\nNAME=\nPROC=FIRST,SECOND\n" + Copy("FIRST", "b.txt") + Copy("SECOND", "c.txt"));
-    EXPECT_EQ(BuildProcList(TextString("FIRST"), 0), nullptr);
+    EXPECT_EQ(BuildProcList(run, TextString("FIRST"), 0), nullptr);
     EXPECT_EQ(Texts(), std::vector<std::string>{Message(kMsgBadProcCount)});
-    EXPECT_EQ(ProcListArray.depth, 0);
+    EXPECT_EQ(run.ProcListArray.depth, 0);
 
     boxes.boxes.clear();
-    ProcList list = BuildProcList(TextString("FIRST,SECOND"), 2);
+    ProcList list = BuildProcList(run, TextString("FIRST,SECOND"), 2);
     ASSERT_NE(list, nullptr);
     list[0]->mode.Assign("RUN");
-    EXPECT_FALSE(ExecuteProcList(list));
+    EXPECT_FALSE(ExecuteProcList(run, list));
     EXPECT_EQ(Texts(), std::vector<std::string>{Message(kMsgBadSymbol, "RUN")});
     EXPECT_FALSE(std::filesystem::exists(dir.at("b.txt")));
     EXPECT_FALSE(std::filesystem::exists(dir.at("c.txt")));
@@ -256,28 +258,28 @@ TEST_F(FaultTest, FullDiskDuringACopyKeepsTheOldFileAndStopsTheRun) {
     const std::string old = Pattern(2 << 20, 3);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ScratchDir run;
-        run.Write("small.bin", small);
-        run.Write("big.bin", big);
-        run.Write("app.bin", old);
-        fs::last_write_time(run.at("app.bin"), fs::last_write_time(run.at("app.bin")) - std::chrono::hours(30));
-        const FileState before = StateOf(run, "app.bin");
-        run.Write("updater.ini",
-                  "[UPDATER]\nNAME=\nPROC=COPY,AFTER\n[COPY]\nMODE=COPY\nFROM=" + run.windows("small.bin") + "," +
-                      run.windows("big.bin") + "," + run.windows("small.bin") + "\nTO=" + run.windows("first.bin") +
-                      "," + run.windows("app.bin") + "," + run.windows("third.bin") +
-                      "\n[AFTER]\nMODE=COPY\nFROM=" + run.windows("small.bin") + "\nTO=" +
-                      run.windows("after.bin") + "\n");
-        ScriptFile.Assign(run.windows("updater.ini").c_str());
+        ScratchDir scratch;
+        scratch.Write("small.bin", small);
+        scratch.Write("big.bin", big);
+        scratch.Write("app.bin", old);
+        fs::last_write_time(scratch.at("app.bin"), fs::last_write_time(scratch.at("app.bin")) - std::chrono::hours(30));
+        const FileState before = StateOf(scratch, "app.bin");
+        scratch.Write("updater.ini",
+                  "[UPDATER]\nNAME=\nPROC=COPY,AFTER\n[COPY]\nMODE=COPY\nFROM=" + scratch.windows("small.bin") + "," +
+                      scratch.windows("big.bin") + "," + scratch.windows("small.bin") + "\nTO=" + scratch.windows("first.bin") +
+                      "," + scratch.windows("app.bin") + "," + scratch.windows("third.bin") +
+                      "\n[AFTER]\nMODE=COPY\nFROM=" + scratch.windows("small.bin") + "\nTO=" +
+                      scratch.windows("after.bin") + "\n");
+        run.ScriptFile.Assign(scratch.windows("updater.ini").c_str());
         boxes.boxes.clear();
         SetCopyFailAfter(c.failAfter, c.error);
         EXPECT_FALSE(Run());
         SetCopyFailAfter(-1, 0);
-        EXPECT_EQ(Texts(), std::vector<std::string>{Message(kMsgCopyFailed, run.windows("big.bin").c_str(),
-                                                             run.windows("app.bin").c_str())});
-        EXPECT_TRUE(StateOf(run, "app.bin") == before);
-        EXPECT_TRUE(run.Read("first.bin") == small);
-        EXPECT_EQ(Listing(run.native()),
+        EXPECT_EQ(Texts(), std::vector<std::string>{Message(kMsgCopyFailed, scratch.windows("big.bin").c_str(),
+                                                             scratch.windows("app.bin").c_str())});
+        EXPECT_TRUE(StateOf(scratch, "app.bin") == before);
+        EXPECT_TRUE(scratch.Read("first.bin") == small);
+        EXPECT_EQ(Listing(scratch.native()),
                   (std::set<std::string>{"updater.ini", "small.bin", "big.bin", "app.bin", "first.bin"}));
     }
 }
@@ -326,7 +328,7 @@ TEST_F(FaultTest, PipesAndDevicesNeverHang) {
     for (const char* script : {"pipe", "zero", "folder"}) {
         SCOPED_TRACE(std::string("the script is ") + script);
         boxes.boxes.clear();
-        ScriptFile.Assign(dir.windows(script).c_str());
+        run.ScriptFile.Assign(dir.windows(script).c_str());
         alarm(20);
         EXPECT_FALSE(Run());
         alarm(0);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "commands/Commands.h"
 #include "platform/FileTime.h"
 
 #ifdef _WIN32

@@ -25,6 +25,7 @@
 #include "TestSupport.h"
 #include "platform/FileOps.h"
 #include "platform/Process.h"
+#include "winlike/WindowsPath.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "engine/AppPaths.h"
 #include "platform/Registry.h"
 #include "platform/posix/RegFile.h"
 

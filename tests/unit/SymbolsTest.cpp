@@ -11,14 +11,16 @@
 
 namespace {
 
+SymbolTableData table;
+
 void UseTable(const char* entries, int count) {
-    SymbolTable.entries.Assign(entries);
-    SymbolTable.count = count;
+    table.entries.Assign(entries);
+    table.count = count;
 }
 
 std::string Expanded(const char* value) {
     TextString text(value);
-    ExpandValue(text);
+    ExpandValue(table, text);
     return text.CStr();
 }
 
@@ -55,11 +57,11 @@ TEST(SymbolsTest, TableFromDefineLines) {
     // table expanded line by line.
     // A built-in named by a line without "=" still gets its value.
     UseTable("<B>=<A>\\b\n<A>=<Src>\\a\n<Opt>=a=b\n<C>=<A>\\c\n<Src>=D:\\Other\nNoValue\n<Win>", 7);
-    SetSymbol("<Src>", TextString("C:\\Apps\\Tool"));
-    SetSymbol("<New>", TextString("n"));
-    SetSymbol("<win>", TextString("C:\\WINDOWS"));
-    EXPECT_EQ(SymbolTable.count, 8);
-    EXPECT_EQ(ExpandSymbolTable(), 8);
+    SetSymbol(table, "<Src>", TextString("C:\\Apps\\Tool"));
+    SetSymbol(table, "<New>", TextString("n"));
+    SetSymbol(table, "<win>", TextString("C:\\WINDOWS"));
+    EXPECT_EQ(table.count, 8);
+    EXPECT_EQ(ExpandSymbolTable(table), 8);
 
     struct Case {
         const char* name;
@@ -79,11 +81,11 @@ TEST(SymbolsTest, TableFromDefineLines) {
     };
     for (const Case& c : cases) {
         TextString value("unchanged");
-        EXPECT_EQ(LookupSymbol(c.name, value), c.found) << c.name;
+        EXPECT_EQ(LookupSymbol(table, c.name, value), c.found) << c.name;
         EXPECT_STREQ(value.CStr(), c.value) << c.name;
     }
     // The text after a second "=" stays in the line.
-    EXPECT_NE(std::string(SymbolTable.entries.CStr()).find("<Opt>=a=b"), std::string::npos);
+    EXPECT_NE(std::string(table.entries.CStr()).find("<Opt>=a=b"), std::string::npos);
     // A later read of <B>\x has one group and so one step.
     EXPECT_EQ(Expanded("<B>\\x"), "<Src>\\a\\b\\x");
 }
@@ -102,14 +104,14 @@ TEST(SymbolsTest, LookupsInALargeTableCopyNoLines) {
     entries += "<Last>=C:\\L";
     UseTable(entries.c_str(), ++count);
     SetTextAllocFailAfter(40 * count);
-    EXPECT_EQ(ExpandSymbolTable(), count);
+    EXPECT_EQ(ExpandSymbolTable(table), count);
     SetTextAllocFailAfter(-1);
     TextString value;
-    EXPECT_TRUE(LookupSymbol("<a0>", value));
+    EXPECT_TRUE(LookupSymbol(table, "<a0>", value));
     EXPECT_STREQ(value.CStr(), "C:\\L\\x");
-    EXPECT_TRUE(LookupSymbol("<a300>", value));
+    EXPECT_TRUE(LookupSymbol(table, "<a300>", value));
     EXPECT_STREQ(value.CStr(), "C:\\L\\x");
-    EXPECT_TRUE(LookupSymbol("<Last>", value));
+    EXPECT_TRUE(LookupSymbol(table, "<Last>", value));
     EXPECT_STREQ(value.CStr(), "C:\\L");
 }
 
@@ -123,14 +125,14 @@ TEST(SymbolsTest, SymbolsDoublingLineByLineStopAtTheSectionSize) {
         entries += "\n<A" + std::to_string(i) + ">=<A" + std::to_string(i - 1) + "><A" + std::to_string(i - 1) + ">";
     }
     UseTable(entries.c_str(), 17);
-    EXPECT_EQ(ExpandSymbolTable(), 17);
+    EXPECT_EQ(ExpandSymbolTable(table), 17);
     TextString value;
-    ASSERT_TRUE(LookupSymbol("<A11>", value));
+    ASSERT_TRUE(LookupSymbol(table, "<A11>", value));
     EXPECT_EQ(std::string(value.CStr()), std::string(20480, 'x'));
-    ASSERT_TRUE(LookupSymbol("<A12>", value));
+    ASSERT_TRUE(LookupSymbol(table, "<A12>", value));
     EXPECT_EQ(std::string(value.CStr()), std::string(20480, 'x') + "<A11>");
     for (int i = 13; i <= 16; ++i) {
-        ASSERT_TRUE(LookupSymbol(("<A" + std::to_string(i) + ">").c_str(), value));
+        ASSERT_TRUE(LookupSymbol(table, ("<A" + std::to_string(i) + ">").c_str(), value));
         EXPECT_LE(value.Length(), 32767) << i;
     }
     // A value read later is held to the same size.

@@ -8,6 +8,8 @@
 
 #include "TestSupport.h"
 #include "engine/Startup.h"
+#include "engine/AppPaths.h"
+#include "engine/RunState.h"
 #include "engine/Symbols.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
@@ -74,23 +76,19 @@ TEST(SystemTest, HostFamilyAndFoldersFollowTheSetting) {
         EXPECT_EQ(IsWindowsNT(), c.nt) << c.family;
 
         // The symbols take the folders of the family.
-        SymbolTable.entries.Assign("");
-        SymbolTable.count = 0;
-        ModulePath.Assign("Z:\\opt\\app\\updater");
-        LoadSymbols();
+        RunState run;
+        run.ModulePath.Assign("Z:\\opt\\app\\updater");
+        LoadSymbols(run);
         TextString value;
-        ASSERT_TRUE(LookupSymbol("<Desktop>", value));
+        ASSERT_TRUE(LookupSymbol(run.SymbolTable, "<Desktop>", value));
         EXPECT_EQ(value.CStr(), c.desktop) << c.family;
-        ASSERT_TRUE(LookupSymbol("<Programs>", value));
+        ASSERT_TRUE(LookupSymbol(run.SymbolTable, "<Programs>", value));
         EXPECT_EQ(value.CStr(), c.programs) << c.family;
-        ASSERT_TRUE(LookupSymbol("<Win>", value));
+        ASSERT_TRUE(LookupSymbol(run.SymbolTable, "<Win>", value));
         EXPECT_STREQ(value.CStr(), "C:\\WINDOWS");
-        ASSERT_TRUE(LookupSymbol("<Sys>", value));
+        ASSERT_TRUE(LookupSymbol(run.SymbolTable, "<Sys>", value));
         EXPECT_STREQ(value.CStr(), "C:\\WINDOWS\\system32");
     }
-    SymbolTable.entries.Assign("");
-    SymbolTable.count = 0;
-
     // A folder the host does not know leaves the output as it was.
     TextString out("untouched");
     EXPECT_FALSE(GetSpecialFolderPath(nullptr, 0x05, out));

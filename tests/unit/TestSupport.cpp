@@ -5,11 +5,17 @@
 #include <random>
 #include <sstream>
 
+#include "commands/CommandTable.h"
 #include "platform/Catalogue.h"
 #include "platform/MessageBox.h"
+#include "text/Catalogue.h"
 #include "text/Messages.h"
 
 namespace {
+
+// The tests read the catalogue from the program's own store, as the
+// program does.
+const bool kCatalogueReaderSet = (SetCatalogueReader(ReadCatalogueEntry), true);
 
 BoxRecorder* activeRecorder = nullptr;
 
@@ -28,6 +34,11 @@ int RecordBox(const char* text, const char* caption, unsigned style) {
 }
 
 }  // namespace
+
+void PrepareRun(RunState& run) {
+    run.Commands = UpdaterCommands();
+    run.Caption.Assign("Test");
+}
 
 BoxRecorder::BoxRecorder() {
     activeRecorder = this;

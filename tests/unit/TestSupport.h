@@ -9,7 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/RunState.h"
 #include "text/TextString.h"
+
+// Readies a run as the updater readies its own: the updater's command kinds
+// and the caption "Test".
+void PrepareRun(RunState& run);
 
 struct RecordedBox {
     std::string text;

@@ -7,7 +7,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "platform/Catalogue.h"
+#include "text/Catalogue.h"
 #include "text/Heap.h"
 #include "text/Messages.h"
 #include "text/TextString.h"

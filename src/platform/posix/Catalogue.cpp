@@ -18,7 +18,7 @@ const CatalogueEntry kCatalogue[] = {
 
 }  // namespace
 
-int LoadCatalogueText(unsigned id, char* buffer, int size) {
+int ReadCatalogueEntry(unsigned id, char* buffer, int size) {
     if (buffer == nullptr || size <= 0) return 0;
     buffer[0] = '\0';
     for (const CatalogueEntry& entry : kCatalogue) {

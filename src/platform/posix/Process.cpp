@@ -39,6 +39,7 @@
 #include <vector>
 
 #include "platform/Process.h"
+#include "winlike/WindowsPath.h"
 #include "platform/posix/Arguments.h"
 #include "platform/posix/HostFilePath.h"
 #include "platform/posix/UniqueFd.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/RegistryAccess.h"
+#include "platform/Registry.h"
 #include "platform/posix/HostPath.h"
 #include "platform/posix/RegFile.h"
 

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Process.h"
+#include "winlike/WindowsPath.h"
 #include "platform/Shortcut.h"
 #include "platform/posix/FileModes.h"
 #include "platform/posix/HostFilePath.h"

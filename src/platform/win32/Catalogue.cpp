@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-int LoadCatalogueText(unsigned id, char* buffer, int size) {
+int ReadCatalogueEntry(unsigned id, char* buffer, int size) {
     if (buffer == nullptr || size <= 0) return 0;
     buffer[0] = '\0';
     const int length = LoadStringA(GetModuleHandleA(nullptr), id, buffer, size);

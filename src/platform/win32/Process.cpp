@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/Process.h"
+#include "winlike/WindowsPath.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Raw registry calls of the Windows edition: advapi32, read only.
 #include <windows.h>
 
-#include "platform/RegistryAccess.h"
+#include "platform/Registry.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <objidl.h>
 #include <shlobj.h>
 
-#include "platform/Process.h"
+#include "winlike/WindowsPath.h"
 #include "platform/Shortcut.h"
 
 namespace {

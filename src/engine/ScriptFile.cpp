@@ -1,14 +1,11 @@
-// Reading the script through the platform's INI reader.
-#include "engine/Script.h"
+// Raw reads of an INI file through the platform's profile calls.
+#include "engine/ScriptFile.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "engine/Startup.h"
-#include "engine/Symbols.h"
 #include "platform/Profile.h"
 #include "text/Heap.h"
-#include "text/Messages.h"
 
 namespace {
 
@@ -56,21 +53,4 @@ int ReadProfileSection(const char* file, const char* section, TextString& out) {
     }
     TextFree(block);
     return count;
-}
-
-bool ReadSetting(const char* section, const char* key, TextString& out) {
-    if (!ReadProfileText(ScriptFile.CStr(), section, key, out)) {
-        ShowErrorBox(kMsgBadSetting, section, key);
-        return false;
-    }
-    ExpandValue(out);
-    return true;
-}
-
-bool ReadIntSetting(const char* section, const char* key, int& out) {
-    if (!ReadProfileInt(ScriptFile.CStr(), section, key, out)) {
-        ShowErrorBox(kMsgBadSetting, section, key);
-        return false;
-    }
-    return true;
 }

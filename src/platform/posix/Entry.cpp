@@ -3,7 +3,7 @@
 // the caption comes out the same on both editions.
 #include <string>
 
-#include "engine/Startup.h"
+#include "platform/Entry.h"
 #include "platform/posix/HostPath.h"
 
 namespace {
@@ -26,5 +26,5 @@ std::string ArgumentText(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     EnsureHostRoot();
-    return RunUpdater(ArgumentText(argc, argv).c_str());
+    return UpdaterMain(ArgumentText(argc, argv).c_str());
 }

@@ -2,8 +2,8 @@
 // window of its own. Only the argument text of the command line is used.
 #include <windows.h>
 
-#include "engine/Startup.h"
+#include "platform/Entry.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR argumentText, int) {
-    return RunUpdater(argumentText != nullptr ? argumentText : "");
+    return UpdaterMain(argumentText != nullptr ? argumentText : "");
 }
