@@ -137,12 +137,14 @@ TEST(ProfileTest, SectionReads) {
         {"two bytes", body, "DEFINE", 2, 0, Bytes("\0\0", 2), false},
         {"one byte", body, "DEFINE", 1, 0, Bytes("\0", 1), true},
         {"no write for size 0", body, "DEFINE", 0, 0, "", true},  // Wine faults here
+        {"empty key right after another one left out", "[s]\r\n=a\r\n\r\n=b\r\nk=1\r\n=c\r\n;x\r\n=d\r\n", "s",
+         100, 13, Bytes("=a\0k=1\0=c\0=d\0\0", 14), false},
     };
     ScratchDir dir;
-    dir.Write("script.ini", body);
     const bool wine = UnderWine();
     for (const SectionCase& c : cases) {
         if (wine && c.wineDiffers) continue;
+        dir.Write("script.ini", c.content);
         const Result result = ReadSection(dir.windows("script.ini"), c.section, c.size);
         EXPECT_EQ(result.count, c.count) << c.name;
         EXPECT_EQ(result.bytes, c.bytes) << c.name;

@@ -1,6 +1,8 @@
 // The INI reader of the host edition. It reads scripts the way Windows'
 // GetPrivateProfileStringA and GetPrivateProfileSectionA read them on a
-// Japanese system (ANSI code page 932, Shift-JIS):
+// Japanese system (ANSI code page 932, Shift-JIS). Where Wine's reader
+// departs from Windows, this one does what Windows is documented or tested
+// to do; the corpus in tests/ini names the evidence for each such case.
 //
 // - Every read opens the file, reads it whole and closes it again, so a
 //   changed file is always seen as it is now. Only when its bytes are
@@ -10,21 +12,31 @@
 //   file that is missing or cannot be read has no sections.
 // - A file that starts with the UTF-16 little-endian byte-order mark is
 //   Unicode text and is turned into Shift-JIS first; anything else is taken
-//   as Shift-JIS bytes. A UTF-8 byte-order mark is not recognised: it is
-//   three bytes of text in front of the first line, as on Windows.
-// - Lines end with CR LF, LF or CR. Blank lines are ignored, and so are
-//   comment lines, whose first character after blanks is ";".
+//   as Shift-JIS bytes. Neither a UTF-8 byte-order mark nor a big-endian
+//   UTF-16 one is recognised: the UTF-8 mark is three bytes of text in front
+//   of the first line, so a header on that line is no header.
+// - Lines end with CR LF, LF or CR. Blank lines are ignored. A comment line,
+//   whose first character after blanks is ";", names no key and is not
+//   listed by a section read.
 // - A header is a line whose first character after blanks is "["; the name
-//   runs to the first "]" or to the end of the line, blanks around it
-//   removed. Lines before the first header belong to no section. Of two
-//   sections of the same name, only the first counts.
+//   runs to the first "]" (the rest of the line is ignored) or, in a line
+//   without one, to the end of the line, blanks around it removed. "[]" and
+//   "[ ]" name the section with the empty name. Lines before the first
+//   header belong to no section. Of two sections of the same name, only the
+//   first counts.
 // - In a section, a line holds a key and a value around its first "=", each
 //   with blanks around it removed; a line without "=" is part of the section
-//   but names no key. Of two equal keys, the first counts.
+//   but names no key. Of two equal keys, the first counts. A section read
+//   lists every line but comments, except a line with an empty key that
+//   directly follows another such line (blank lines aside).
 // - Section and key names match without regard to ASCII letter case; the
 //   second byte of a double-byte character is never taken for a letter, a
-//   bracket or a line end.
-// - A value enclosed in one pair of matching quotes (' or ") loses them.
+//   bracket or a line end. A string read ignores spaces around the names it
+//   is asked for, but no other blanks; a section read takes the name as given.
+// - A value enclosed in one pair of matching quotes (' or ") loses them; a
+//   value longer than the buffer is cut to its size less one byte, also
+//   inside a double-byte character. The default value loses its trailing
+//   spaces.
 #include "platform/Profile.h"
 
 #include <fcntl.h>
@@ -488,17 +500,19 @@ unsigned ProfileSection(const char* section, char* buffer, unsigned size, const 
     const std::string& text = script.text;
     size_t position;
     if (section != nullptr && FindSection(script, WholeCharacters(section), position)) {
-        bool emptyKeySeen = false;
+        bool afterEmptyKey = false;
         Line line;
         while (NextLine(text, position, line)) {
             const ParsedLine parsed = ParseLine(text, line);
             if (parsed.kind == LineKind::kHeader) break;
-            if (parsed.kind != LineKind::kEntry) continue;
-            // Only the first line with an empty key is listed.
-            if (parsed.hasValue && parsed.name.empty()) {
-                if (emptyKeySeen) continue;
-                emptyKeySeen = true;
-            }
+            if (parsed.kind == LineKind::kBlank) continue;
+            // A line with an empty key right after another one (blank lines
+            // aside) is not listed; a comment or any other line between them
+            // ends such a run.
+            const bool emptyKey = parsed.kind == LineKind::kEntry && parsed.hasValue && parsed.name.empty();
+            const bool repeated = emptyKey && afterEmptyKey;
+            afterEmptyKey = emptyKey;
+            if (parsed.kind != LineKind::kEntry || repeated) continue;
             lines += parsed.name;
             if (parsed.hasValue) lines += "=" + parsed.value;
             lines += '\0';
