@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/posix/ConsoleBox.h"
+#include "winlike/Conversion.h"
 #include "text/Messages.h"
 
 namespace {

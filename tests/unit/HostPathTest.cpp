@@ -14,6 +14,7 @@
 #include "TestSupport.h"
 #include "platform/Module.h"
 #include "platform/posix/HostPath.h"
+#include "winlike/Conversion.h"
 
 namespace fs = std::filesystem;
 
@@ -122,7 +123,7 @@ TEST_F(HostPathTest, PathsPastTheWindowsLimitNameNothing) {
     } cases[] = {
         {z + "\\" + folder + "\\" + fits, scratch + "/" + folder + "/" + fits},
         {z + "\\" + folder + "\\" + over, "<none>"},
-        {z + "\\" + folder + "\\" + kanaFits, scratch + "/" + folder + "/" + HostTextFromWindows(kanaFits)},
+        {z + "\\" + folder + "\\" + kanaFits, scratch + "/" + folder + "/" + Utf8FromAnsi(kanaFits)},
         {z + "\\" + folder + "\\" + kanaFits + "g", "<none>"},
         // The limit is on the path as written, before ".." is resolved.
         {z + "\\" + folder + "\\..\\" + folder + "\\" + fits.substr(4), "<none>"},
@@ -193,7 +194,7 @@ TEST_F(HostPathTest, ConvertsNamesBetweenShiftJisAndUtf8) {
     EXPECT_EQ(Mapped(windows), scratch + "/" + utf8 + "/a.txt");
     EXPECT_EQ(ToWindowsPath(scratch + "/" + utf8 + "/a.txt"), windows);
     // Bytes that are no Shift-JIS pass unchanged.
-    EXPECT_EQ(HostTextFromWindows("a\x80" "b"), "a\x80" "b");
+    EXPECT_EQ(Utf8FromAnsi("a\x80" "b"), "a\x80" "b");
 }
 
 TEST_F(HostPathTest, CreatesMissingFoldersAlsoInAnExistingRoot) {

@@ -19,7 +19,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/posix/Arguments.h"
+#include "winlike/Arguments.h"
 #endif
 
 #include "TestSupport.h"

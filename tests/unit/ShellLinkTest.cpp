@@ -23,7 +23,8 @@
 #include "TestSupport.h"
 #include "platform/Shortcut.h"
 #include "platform/posix/HostPath.h"
-#include "platform/posix/ShellLink.h"
+#include "winlike/Conversion.h"
+#include "winlike/ShellLink.h"
 
 namespace {
 
@@ -155,15 +156,15 @@ TEST_F(ShortcutTest, StoresTargetFolderArgumentsAndWindowState) {
         EXPECT_EQ(bytes.at(shell_link::kShowCommandOffset), c.showCommand) << c.showNumber;
         EXPECT_EQ(link.localPath, c.target);
         EXPECT_EQ(link.localPathWide, c.wideTarget);
-        EXPECT_EQ(link.workingDirectory, WideFromWindows(c.folder)) << c.target;
+        EXPECT_EQ(link.workingDirectory, WideFromAnsi(c.folder)) << c.target;
         EXPECT_EQ(link.arguments, c.wideArguments) << c.target;
         if (!haveLnkinfo) continue;
         const auto fields = Lnkinfo(dir.at("link.LNK"));
-        EXPECT_EQ(fields.at("Local path"), HostTextFromWindows(c.target));
+        EXPECT_EQ(fields.at("Local path"), Utf8FromAnsi(c.target));
         EXPECT_EQ(fields.count("Working directory") ? fields.at("Working directory") : "",
-                  HostTextFromWindows(c.folder));
+                  Utf8FromAnsi(c.folder));
         EXPECT_EQ(fields.count("Command line arguments") ? fields.at("Command line arguments") : "",
-                  HostTextFromWindows(c.arguments != nullptr ? c.arguments : ""));
+                  Utf8FromAnsi(c.arguments != nullptr ? c.arguments : ""));
         EXPECT_EQ(fields.at("Drive type"), "Fixed (3)");
     }
 }
@@ -209,7 +210,7 @@ TEST_F(ShortcutTest, FileAppearsWholeOrNotAtAll) {
 std::string NameOfLength(const ScratchDir& dir, size_t length, const char* unit) {
     std::string name = dir.windows();
     fs::path host = dir.native();
-    size_t remaining = length - WideFromWindows(name).size() - 4;
+    size_t remaining = length - WideFromAnsi(name).size() - 4;
     while (remaining > 0) {
         size_t count = std::min<size_t>(60, remaining - 1);
         if (remaining - 1 - count == 1) --count;  // leave room for "\" and one character
@@ -218,7 +219,7 @@ std::string NameOfLength(const ScratchDir& dir, size_t length, const char* unit)
         name += "\\" + component;
         remaining -= 1 + count;
         if (remaining > 0) {
-            host /= HostTextFromWindows(component);
+            host /= Utf8FromAnsi(component);
             fs::create_directory(host);
         }
     }
@@ -240,14 +241,14 @@ TEST_F(ShortcutTest, NameMayHaveMaxPathLessOneWideCharacters) {
     };
     for (const Case& c : cases) {
         const std::string name = NameOfLength(dir, c.length, c.unit);
-        ASSERT_EQ(WideFromWindows(name).size(), c.length);
+        ASSERT_EQ(WideFromAnsi(name).size(), c.length);
         EXPECT_EQ(CreateShortcut("C:\\App\\tool.exe", name.c_str(), "", 1), c.made) << c.length;
         // The file's host path, found from its folder: a name past the limit
         // maps to nothing as a whole.
         const size_t slash = name.rfind('\\');
         std::string host;
         ASSERT_TRUE(ToHostPath(name.substr(0, slash).c_str(), host));
-        host += "/" + HostTextFromWindows(name.substr(slash + 1));
+        host += "/" + Utf8FromAnsi(name.substr(slash + 1));
         EXPECT_EQ(fs::exists(host), c.made) << c.length;
     }
 }
@@ -259,6 +260,7 @@ TEST_F(ShortcutTest, NameMayHaveMaxPathLessOneWideCharacters) {
 #include <objbase.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "TestSupport.h"
@@ -294,6 +296,21 @@ TEST_F(ShortcutTest, NameLimitAndMissingFoldersLeaveNoFile) {
     const std::string missing = dir.windows("missing\\Tool.LNK");
     EXPECT_FALSE(CreateShortcut("C:\\App\\tool.exe", missing.c_str(), "", 1));
     EXPECT_FALSE(fs::exists(dir.at("missing")));
+}
+
+// A shortcut is made again over a file of its name, but never over a
+// read-only one, which keeps its content and attribute.
+TEST_F(ShortcutTest, ReplacesAWritableFileOnly) {
+    dir.Write("Tool.LNK", "old content");
+    dir.Write("Locked.LNK", "read-only");
+    ASSERT_TRUE(SetFileAttributesA(dir.windows("Locked.LNK").c_str(), FILE_ATTRIBUTE_READONLY));
+
+    EXPECT_TRUE(CreateShortcut("C:\\App\\tool.exe", dir.windows("Tool.LNK").c_str(), "", 1));
+    EXPECT_NE(dir.Read("Tool.LNK"), "old content");
+    EXPECT_FALSE(CreateShortcut("C:\\App\\tool.exe", dir.windows("locked.lnk").c_str(), "", 1));
+    EXPECT_EQ(dir.Read("Locked.LNK"), "read-only");
+    EXPECT_NE(GetFileAttributesA(dir.windows("Locked.LNK").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(Listing(dir.native()), (std::set<std::string>{"Locked.LNK", "Tool.LNK"}));
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 
 #ifndef _WIN32
 #include "platform/posix/HostPath.h"
+#include "winlike/Conversion.h"
 #endif
 
 namespace {
@@ -56,7 +57,7 @@ std::string Folder(int csidl) {
 }
 
 TEST(SystemTest, HostFamilyAndFoldersFollowTheSetting) {
-    const std::string user = "C:\\Users\\" + WindowsTextFromHost(HostLoginName());
+    const std::string user = "C:\\Users\\" + AnsiFromUtf8(HostLoginName());
     struct Case {
         const char* family;
         bool nt;

@@ -27,11 +27,6 @@
 #include <cstdio>
 #include <string>
 
-// Converts Shift-JIS (CP932) text to `charset`; bytes that do not convert
-// are kept as they are, and `complete` (when given) tells whether every
-// character converted.
-std::string ConvertFromAnsi(const char* text, const char* charset, bool* complete = nullptr);
-
 // A text as the box shows it: in `charset` when every character has a form
 // there, else in UTF-8. The C locale's ASCII cannot show Japanese, and raw
 // Shift-JIS bytes would show nothing readable anywhere.

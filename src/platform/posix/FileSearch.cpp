@@ -24,6 +24,7 @@
 
 #include "platform/posix/FileModes.h"
 #include "platform/posix/HostPath.h"
+#include "winlike/Conversion.h"
 
 namespace {
 
@@ -182,7 +183,7 @@ void Collect(const char* pattern, size_t limit, std::vector<FoundEntry>& found) 
         struct stat info;
         // A link whose target is gone is not found, as on Wine.
         if (stat(JoinHostPath(search.folder, name).c_str(), &info) != 0) continue;
-        const std::string windowsName = WindowsTextFromHost(name);
+        const std::string windowsName = AnsiFromUtf8(name);
         // A longer name does not fit the entry; a cut name would name
         // another file, so it is left out.
         if (windowsName.size() > kMaxNameBytes) continue;

@@ -5,13 +5,14 @@
 #include <string>
 
 #include "platform/posix/HostPath.h"
+#include "winlike/Conversion.h"
 
 // A path that ends with a separator is the folder form, which Windows
 // refuses wherever a file is meant, even when a file of that name exists.
 // The test runs on the converted text, because in the program's code page
 // the second byte of a double-byte character can be a backslash.
 inline bool EndsWithSeparator(const char* windowsPath) {
-    const std::string text = HostTextFromWindows(windowsPath);
+    const std::string text = Utf8FromAnsi(windowsPath);
     return !text.empty() && (text.back() == '\\' || text.back() == '/');
 }
 

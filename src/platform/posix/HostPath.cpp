@@ -4,7 +4,6 @@
 
 #include <dirent.h>
 #include <errno.h>
-#include <iconv.h>
 #include <limits.h>
 #include <pwd.h>
 #include <stdlib.h>
@@ -14,75 +13,17 @@
 #include <algorithm>
 #include <memory>
 
+#include "winlike/CodePage.h"
+#include "winlike/Conversion.h"
+
 namespace {
 
 const char kDefaultRootBelowHome[] = "/.local/share/nemuria-updater";
 const char kDriveC[] = "drive_c";
 
-// ---- Code page conversion ----------------------------------------------
-
-class Converter {
-public:
-    // `dropIncompleteEnd`: a character cut off at the end of the text (a
-    // lone lead byte of the code page) is dropped, as Windows' conversion of
-    // ANSI text does, instead of being passed on.
-    Converter(const char* to, const char* from, bool dropIncompleteEnd)
-        : cd_(iconv_open(to, from)), dropIncompleteEnd_(dropIncompleteEnd) {}
-    ~Converter() {
-        if (Valid()) iconv_close(cd_);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    // Converts `text`; a byte that does not convert is copied as it is.
-    std::string Convert(const std::string& text) const {
-        if (!Valid() || IsAscii(text)) return text;
-        std::string result;
-        char* in = const_cast<char*>(text.data());
-        size_t inLeft = text.size();
-        char chunk[1024];
-        while (inLeft > 0) {
-            char* out = chunk;
-            size_t outLeft = sizeof chunk;
-            const size_t done = iconv(cd_, &in, &inLeft, &out, &outLeft);
-            const int error = errno;
-            result.append(chunk, out);
-            if (done != static_cast<size_t>(-1) || error == E2BIG) continue;
-            if (error == EINVAL && dropIncompleteEnd_) break;
-            // An invalid or incomplete sequence: keep its first byte as it
-            // is and go on after it.
-            result.push_back(*in);
-            ++in;
-            --inLeft;
-            iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        }
-        return result;
-    }
-
-private:
-    bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-    static bool IsAscii(const std::string& text) {
-        for (unsigned char c : text) {
-            if (c >= 0x80) return false;
-        }
-        return true;
-    }
-
-    iconv_t cd_;
-    bool dropIncompleteEnd_;
-};
-
 // ---- Small text helpers --------------------------------------------------
 
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-    }
-    return true;
-}
 
 std::vector<std::string> Split(const std::string& text, char separator) {
     std::vector<std::string> parts;
@@ -114,14 +55,6 @@ bool HasWildcard(const std::string& name) { return name.find_first_of("*?") != s
 // for each UTF-8 sequence of the converted text.
 constexpr size_t kMaxPathCharacters = 259;
 
-size_t CharacterCount(const std::string& utf8) {
-    size_t count = 0;
-    for (unsigned char c : utf8) {
-        if ((c & 0xC0) != 0x80) ++count;
-    }
-    return count;
-}
-
 // ---- Host folders --------------------------------------------------------
 
 std::string CurrentHostFolder() {
@@ -143,7 +76,7 @@ std::string FindNameNoCase(const std::string& folder, const std::string& name) {
     if (!ReadFolderNames(folder, names)) return name;
     std::string found;
     for (const std::string& entry : names) {
-        if (EqualsNoCase(entry, name) && (found.empty() || entry < found)) found = entry;
+        if (EqualsAsciiNoCase(entry, name) && (found.empty() || entry < found)) found = entry;
     }
     return found.empty() ? name : found;
 }
@@ -280,7 +213,7 @@ bool CurrentWindowsFolder(char& drive, std::vector<std::string>& parts) {
 // "." and ".." resolved on the text (".." stops at the root), one trailing
 // dot dropped from each folder.
 bool ParseWindowsPath(std::string path, WindowsPath& result) {
-    if (path.empty() || CharacterCount(path) > kMaxPathCharacters) return false;
+    if (path.empty() || Utf8CharacterCount(path) > kMaxPathCharacters) return false;
     std::replace(path.begin(), path.end(), '/', '\\');
     // "\\server\share" and "\\?\..." name nothing on the host.
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') return false;
@@ -341,7 +274,7 @@ std::string TrimTrailingDotsAndBlanks(std::string name) {
 // ToHostPathAsWritten's answer, worked out.
 bool MapAsWritten(const char* windowsPath, std::string& hostPath) {
     WindowsPath path;
-    if (!ParseWindowsPath(HostTextFromWindows(windowsPath), path) || HasWildcard(path.name)) return false;
+    if (!ParseWindowsPath(Utf8FromAnsi(windowsPath), path) || HasWildcard(path.name)) return false;
     std::string result = path.drive == 'C' ? DriveCFolder() : std::string("/");
     for (const std::string& part : path.folders) {
         if (result.back() != '/') result += '/';
@@ -394,7 +327,7 @@ std::string HostLoginName() {
 bool ToHostSearchPath(const char* windowsPath, HostSearchPath& search) {
     if (windowsPath == nullptr || windowsPath[0] == '\0') return false;
     WindowsPath path;
-    if (!ParseWindowsPath(HostTextFromWindows(windowsPath), path)) return false;
+    if (!ParseWindowsPath(Utf8FromAnsi(windowsPath), path)) return false;
     std::string folder = path.drive == 'C' ? DriveCFolder() : std::string("/");
     for (const std::string& part : path.folders) AppendResolvedName(folder, part);
     search.folder.swap(folder);
@@ -451,17 +384,7 @@ std::string ToWindowsPath(const std::string& hostPath) {
         text += parts[i];
     }
     if (!parts.empty() && absolute.back() == '/') text += '\\';
-    return WindowsTextFromHost(text);
-}
-
-std::string HostTextFromWindows(const std::string& text) {
-    static const Converter converter("UTF-8", "CP932", true);
-    return converter.Convert(text);
-}
-
-std::string WindowsTextFromHost(const std::string& text) {
-    static const Converter converter("CP932", "UTF-8", false);
-    return converter.Convert(text);
+    return AnsiFromUtf8(text);
 }
 
 bool ReadFolderNames(const std::string& folder, std::vector<std::string>& names) {

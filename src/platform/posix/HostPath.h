@@ -53,14 +53,6 @@ bool ToHostSearchPath(const char* windowsPath, HostSearchPath& search);
 // the current folder.
 std::string ToWindowsPath(const std::string& hostPath);
 
-// Texts between the program's code page (CP932) and host names (UTF-8).
-// Bytes that do not convert are passed on unchanged, except a lone lead byte
-// at the end of a CP932 text, which is dropped as Windows drops it when it
-// turns ANSI text into Unicode: "C:\Tools\" followed by the first byte of
-// a character is the folder C:\Tools.
-std::string HostTextFromWindows(const std::string& text);
-std::string WindowsTextFromHost(const std::string& text);
-
 // The names in a host folder, without "." and "..". False when the folder
 // cannot be read.
 bool ReadFolderNames(const std::string& folder, std::vector<std::string>& names);

@@ -3,8 +3,6 @@
 // standard input.
 #include "platform/MessageBox.h"
 
-#include <errno.h>
-#include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>
 #include <unistd.h>
@@ -14,17 +12,13 @@
 
 #include "platform/posix/ConsoleBox.h"
 #include "text/Messages.h"
+#include "winlike/Conversion.h"
 
 namespace {
 
 MessageBoxHook activeHook = nullptr;
 
 const int kAttempts = 3;
-
-// First byte of a two-byte Shift-JIS character.
-bool IsLeadByte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
 
 // Reads one line without its line end; false at the end of input.
 bool ReadLine(std::FILE* in, std::string& line) {
@@ -61,45 +55,6 @@ const char* ButtonName(int answer) {
 }
 
 }  // namespace
-
-std::string ConvertFromAnsi(const char* text, const char* charset, bool* complete) {
-    if (complete != nullptr) *complete = true;
-    if (text == nullptr) return std::string();
-    iconv_t converter = iconv_open(charset, "CP932");
-    if (converter == reinterpret_cast<iconv_t>(-1)) {
-        if (complete != nullptr) *complete = false;
-        return std::string(text);
-    }
-
-    std::string result;
-    char* input = const_cast<char*>(text);
-    size_t inputLeft = std::strlen(text);
-    char chunk[256];
-    while (inputLeft > 0) {
-        char* output = chunk;
-        size_t outputLeft = sizeof chunk;
-        const size_t done = iconv(converter, &input, &inputLeft, &output, &outputLeft);
-        const int error = errno;
-        result.append(chunk, static_cast<size_t>(output - chunk));
-        if (done != static_cast<size_t>(-1) || error == E2BIG) continue;
-        // A character that is not Shift-JIS, or has no form in the target
-        // character set: keep its bytes as they are and go on after it.
-        if (complete != nullptr) *complete = false;
-        const size_t keep =
-            (IsLeadByte(static_cast<unsigned char>(*input)) && inputLeft >= 2) ? 2 : 1;
-        result.append(input, keep);
-        input += keep;
-        inputLeft -= keep;
-    }
-    // Character sets with shift states end in their initial state.
-    char* output = chunk;
-    size_t outputLeft = sizeof chunk;
-    iconv(converter, nullptr, nullptr, &output, &outputLeft);
-    result.append(chunk, static_cast<size_t>(output - chunk));
-
-    iconv_close(converter);
-    return result;
-}
 
 std::string ConsoleText(const char* text, const char* charset) {
     bool complete = false;

@@ -2,7 +2,7 @@
 //
 // The program file and its folder are Windows paths mapped like every
 // other path; the parameter text is split into arguments as a Windows
-// program's C runtime would split it (Arguments.h), each argument is passed
+// program's C runtime would split it (winlike/Arguments.h), each argument is passed
 // on in the host's UTF-8 like every other text that leaves the program, and
 // argv[0] is the program's host path. The program runs in its own folder, with this
 // process's environment and standard descriptors and nothing else.
@@ -39,8 +39,9 @@
 #include <vector>
 
 #include "platform/Process.h"
+#include "winlike/Arguments.h"
+#include "winlike/Conversion.h"
 #include "winlike/WindowsPath.h"
-#include "platform/posix/Arguments.h"
 #include "platform/posix/HostFilePath.h"
 #include "platform/posix/UniqueFd.h"
 
@@ -136,7 +137,7 @@ bool LaunchProgram(const char* program, const char* parameters, bool wait) {
     std::vector<char*> argv;
     argv.push_back(&hostProgram[0]);
     for (std::string& argument : arguments) {
-        argument = HostTextFromWindows(argument);
+        argument = Utf8FromAnsi(argument);
         argv.push_back(&argument[0]);
     }
     argv.push_back(nullptr);

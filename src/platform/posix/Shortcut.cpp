@@ -20,13 +20,14 @@
 #include <string>
 #include <vector>
 
-#include "winlike/WindowsPath.h"
 #include "platform/Shortcut.h"
 #include "platform/posix/FileModes.h"
 #include "platform/posix/HostFilePath.h"
-#include "platform/posix/ShellLink.h"
 #include "platform/posix/TempFile.h"
 #include "platform/posix/UniqueFd.h"
+#include "winlike/Conversion.h"
+#include "winlike/ShellLink.h"
+#include "winlike/WindowsPath.h"
 
 namespace {
 
@@ -82,15 +83,16 @@ bool WriteFileInPlace(const std::string& hostPath, const std::vector<unsigned ch
 
 bool CreateShortcut(const char* target, const char* linkFile, const char* arguments,
                     int showNumber) {
-    if (WideFromWindows(linkFile).size() > kMaxNameChars) return false;
+    if (WideFromAnsi(linkFile).size() > kMaxNameChars) return false;
     std::string hostLink;
     if (!MapHostFilePath(linkFile, hostLink)) return false;
 
     ShellLinkContent content;
-    content.target = target;
+    content.targetAnsi = target;
+    content.target = WideFromAnsi(target);
     TextString folder;
-    if (DirectoryOfPath(target, folder)) content.workingDirectory = folder.CStr();
-    if (arguments != nullptr) content.arguments = arguments;
+    if (DirectoryOfPath(target, folder)) content.workingDirectory = WideFromAnsi(folder.CStr());
+    if (arguments != nullptr) content.arguments = WideFromAnsi(arguments);
     content.showCommand = ShowCommandOf(showNumber);
 
     std::vector<unsigned char> bytes;

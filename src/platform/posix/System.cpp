@@ -10,6 +10,7 @@
 
 #include "platform/System.h"
 #include "platform/posix/HostPath.h"
+#include "winlike/Conversion.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ const char kUserDesktop[] = "\\Desktop";
 
 // C:\Users\<login name>: the folder of the current user, named as the root's
 // folders were made.
-std::string UserFolder() { return "C:\\Users\\" + WindowsTextFromHost(HostLoginName()); }
+std::string UserFolder() { return "C:\\Users\\" + AnsiFromUtf8(HostLoginName()); }
 
 // Copies `text` into the caller's block when it fits with its terminating
 // zero; otherwise the block is left as it was, as the Windows calls do.

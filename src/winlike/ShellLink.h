@@ -7,18 +7,16 @@
 #include <string>
 #include <vector>
 
-// What one shortcut holds. Texts are Windows texts in the program's code
-// page (CP932), paths in their Windows form.
+// What one shortcut holds: Windows paths and texts in Unicode, and the
+// target once more in the program's code page (CP932), the form the link
+// information keeps for readers that know no Unicode.
 struct ShellLinkContent {
-    std::string target;
-    std::string workingDirectory;  // empty: none stored
-    std::string arguments;         // empty: none stored
-    uint32_t showCommand = 1;      // window state, SW_SHOWNORMAL unless set
+    std::string targetAnsi;
+    std::u16string target;
+    std::u16string workingDirectory;  // empty: none stored
+    std::u16string arguments;         // empty: none stored
+    uint32_t showCommand = 1;         // window state, SW_SHOWNORMAL unless set
 };
-
-// The UTF-16 form of a CP932 text, as MultiByteToWideChar gives it; a byte
-// that does not convert becomes U+FFFD.
-std::u16string WideFromWindows(const std::string& text);
 
 // The bytes of the file: the header, the link information with the target
 // as a local path on a fixed drive, the working directory and the arguments

@@ -6,11 +6,7 @@
 // a Japanese path reads the same on a Windows of any code page; the local
 // base path is stored twice, in the ANSI form every reader knows and in the
 // Unicode form that readers since Windows XP prefer.
-#include "platform/posix/ShellLink.h"
-
-#include <iconv.h>
-
-#include <cerrno>
+#include "winlike/ShellLink.h"
 
 namespace {
 
@@ -64,63 +60,12 @@ private:
     std::vector<unsigned char>& bytes_;
 };
 
-class Converter {
-public:
-    Converter() : cd_(iconv_open("UTF-16LE", "CP932")) {}
-    ~Converter() {
-        if (Valid()) iconv_close(cd_);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-    bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-    iconv_t Get() const { return cd_; }
-
-private:
-    iconv_t cd_;
-};
-
-void AppendUnits(std::u16string& wide, const char* bytes, size_t size) {
-    for (size_t i = 0; i + 1 < size; i += 2) {
-        const unsigned low = static_cast<unsigned char>(bytes[i]);
-        const unsigned high = static_cast<unsigned char>(bytes[i + 1]);
-        wide += static_cast<char16_t>(low | (high << 8));
-    }
-}
-
 }  // namespace
 
-std::u16string WideFromWindows(const std::string& text) {
-    std::u16string wide;
-    const Converter converter;
-    if (!converter.Valid()) {
-        for (char c : text) wide += static_cast<char16_t>(static_cast<unsigned char>(c));
-        return wide;
-    }
-    char* in = const_cast<char*>(text.data());
-    size_t inLeft = text.size();
-    while (inLeft > 0) {
-        char out[256];
-        char* outPtr = out;
-        size_t outLeft = sizeof out;
-        const size_t done = iconv(converter.Get(), &in, &inLeft, &outPtr, &outLeft);
-        const int error = errno;
-        AppendUnits(wide, out, static_cast<size_t>(outPtr - out));
-        if (done == static_cast<size_t>(-1) && error != E2BIG) {
-            // A lead byte at the very end is dropped, as Windows drops it;
-            // a byte that is no character of the code page is replaced.
-            if (error == EINVAL) break;
-            wide += u'\uFFFD';
-            ++in;
-            --inLeft;
-        }
-    }
-    return wide;
-}
-
 bool EncodeShellLink(const ShellLinkContent& content, std::vector<unsigned char>& bytes) {
-    const std::u16string target = WideFromWindows(content.target);
-    const std::u16string workingDirectory = WideFromWindows(content.workingDirectory);
-    const std::u16string arguments = WideFromWindows(content.arguments);
+    const std::u16string& target = content.target;
+    const std::u16string& workingDirectory = content.workingDirectory;
+    const std::u16string& arguments = content.arguments;
     if (workingDirectory.size() > kMaxStringChars || arguments.size() > kMaxStringChars) {
         return false;
     }
@@ -152,7 +97,7 @@ bool EncodeShellLink(const ShellLinkContent& content, std::vector<unsigned char>
     // with an empty common suffix, then both again in Unicode.
     const uint32_t volumeOffset = kLinkInfoHeaderSize;
     const uint32_t basePathOffset = volumeOffset + kVolumeIdSize;
-    const uint32_t suffixOffset = basePathOffset + static_cast<uint32_t>(content.target.size()) + 1;
+    const uint32_t suffixOffset = basePathOffset + static_cast<uint32_t>(content.targetAnsi.size()) + 1;
     const uint32_t basePathWideOffset = suffixOffset + 1;
     const uint32_t suffixWideOffset =
         basePathWideOffset + 2 * (static_cast<uint32_t>(target.size()) + 1);
@@ -171,7 +116,7 @@ bool EncodeShellLink(const ShellLinkContent& content, std::vector<unsigned char>
     out.Put32(0);     // serial number unknown
     out.Put32(0x10);  // the label follows the four fields
     out.Put8(0);      // empty label
-    out.PutAnsiZ(content.target);
+    out.PutAnsiZ(content.targetAnsi);
     out.Put8(0);  // empty common path suffix
     out.PutWideZ(target);
     out.Put16(0);  // empty common path suffix

@@ -1,15 +1,11 @@
 // Splitting a parameter text into arguments as the Microsoft C runtime does.
-#include "platform/posix/Arguments.h"
+#include "winlike/Arguments.h"
+
+#include "winlike/CodePage.h"
 
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-// First bytes of the double-byte characters of code page 932.
-bool IsLeadByte(char c) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
 
 }  // namespace
 
@@ -42,7 +38,7 @@ std::vector<std::string> SplitArguments(const char* parameters) {
             }
             argument.append(backslashes, '\\');
             if (*p == '\0' || (!quoted && IsBlank(*p))) break;
-            if (IsLeadByte(*p) && p[1] != '\0') argument += *p++;
+            if (IsLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0') argument += *p++;
             argument += *p++;
         }
         arguments.push_back(argument);
