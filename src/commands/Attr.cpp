@@ -29,11 +29,11 @@ bool SetFolderAttributes(RunState& run, const TextString& pattern, uint32_t valu
 }  // namespace
 
 Command* CreateAttr(RunState& run, const char* section) {
-    static const TextKey<ATTR_INFO> keys[] = {
-        {"FILE", &ATTR_INFO::files},
-        {"ARG", &ATTR_INFO::attributes},
+    static const TextKey keys[] = {
+        Key("FILE", &ATTR_INFO::files),
+        Key("ARG", &ATTR_INFO::attributes),
     };
-    return CreateRecord(run, section, "ATTR_INFO", keys);
+    return CreateRecord<ATTR_INFO>(run, section, "ATTR_INFO", keys);
 }
 
 bool ExecuteAttr(RunState& run, Command* command) {

@@ -4,11 +4,11 @@
 #include "platform/FileOps.h"
 
 Command* CreateCopy(RunState& run, const char* section) {
-    static const TextKey<COPY_INFO> keys[] = {
-        {"FROM", &COPY_INFO::sources},
-        {"TO", &COPY_INFO::destinations},
+    static const TextKey keys[] = {
+        Key("FROM", &COPY_INFO::sources),
+        Key("TO", &COPY_INFO::destinations),
     };
-    return CreateRecord(run, section, "COPY_INFO", keys);
+    return CreateRecord<COPY_INFO>(run, section, "COPY_INFO", keys);
 }
 
 bool ExecuteCopy(RunState& run, Command* command) {

@@ -29,11 +29,11 @@ bool IsFileDateAtLeast(const char* path, const char* dateText) {
 }
 
 Command* CreateDate(RunState& run, const char* section) {
-    static const TextKey<DATE_INFO> keys[] = {
-        {"FILE", &DATE_INFO::files},
-        {"DATE", &DATE_INFO::date},
+    static const TextKey keys[] = {
+        Key("FILE", &DATE_INFO::files),
+        Key("DATE", &DATE_INFO::date),
     };
-    return CreateRecord(run, section, "DATE_INFO", keys);
+    return CreateRecord<DATE_INFO>(run, section, "DATE_INFO", keys);
 }
 
 bool ExecuteDate(RunState& run, Command* command) {

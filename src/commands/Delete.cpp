@@ -4,8 +4,8 @@
 #include "platform/FileOps.h"
 
 Command* CreateDelete(RunState& run, const char* section) {
-    static const TextKey<DELETE_INFO> keys[] = {{"FILE", &DELETE_INFO::files}};
-    return CreateRecord(run, section, "DELETE_INFO", keys);
+    static const TextKey keys[] = {Key("FILE", &DELETE_INFO::files)};
+    return CreateRecord<DELETE_INFO>(run, section, "DELETE_INFO", keys);
 }
 
 bool ExecuteDelete(RunState& run, Command* command) {

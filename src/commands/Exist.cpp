@@ -4,8 +4,8 @@
 #include "platform/FileSearch.h"
 
 Command* CreateExist(RunState& run, const char* section) {
-    static const TextKey<EXIST_INFO> keys[] = {{"FILE", &EXIST_INFO::files}};
-    return CreateRecord(run, section, "EXIST_INFO", keys);
+    static const TextKey keys[] = {Key("FILE", &EXIST_INFO::files)};
+    return CreateRecord<EXIST_INFO>(run, section, "EXIST_INFO", keys);
 }
 
 bool ExecuteExist(RunState& run, Command* command) {

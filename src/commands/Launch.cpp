@@ -5,11 +5,11 @@
 #include "platform/Process.h"
 
 Command* CreateLaunch(RunState& run, const char* section) {
-    static const TextKey<LAUNCH_INFO> keys[] = {
-        {"FILE", &LAUNCH_INFO::programs},
-        {"PARAM", &LAUNCH_INFO::parameters},
+    static const TextKey keys[] = {
+        Key("FILE", &LAUNCH_INFO::programs),
+        Key("PARAM", &LAUNCH_INFO::parameters),
     };
-    LAUNCH_INFO* record = CreateRecord(run, section, "LAUNCH_INFO", keys);
+    LAUNCH_INFO* record = CreateRecord<LAUNCH_INFO>(run, section, "LAUNCH_INFO", keys);
     if (record == nullptr) return nullptr;
     // A value without a leading number leaves the wait at 0.
     record->wait = 0;

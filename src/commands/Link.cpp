@@ -5,13 +5,13 @@
 #include "platform/Shortcut.h"
 
 Command* CreateLink(RunState& run, const char* section) {
-    static const TextKey<SHORTCUT_INFO> keys[] = {
-        {"SRC", &SHORTCUT_INFO::targets},
-        {"PARAM", &SHORTCUT_INFO::arguments},
-        {"SHOWCMD", &SHORTCUT_INFO::showCommands},
-        {"DST", &SHORTCUT_INFO::shortcuts},
+    static const TextKey keys[] = {
+        Key("SRC", &SHORTCUT_INFO::targets),
+        Key("PARAM", &SHORTCUT_INFO::arguments),
+        Key("SHOWCMD", &SHORTCUT_INFO::showCommands),
+        Key("DST", &SHORTCUT_INFO::shortcuts),
     };
-    return CreateRecord(run, section, "SHORTCUT_INFO", keys);
+    return CreateRecord<SHORTCUT_INFO>(run, section, "SHORTCUT_INFO", keys);
 }
 
 bool ExecuteLink(RunState& run, Command* command) {

@@ -5,8 +5,8 @@
 #include "platform/FileSearch.h"
 
 Command* CreateMakeDir(RunState& run, const char* section) {
-    static const TextKey<MAKEDIR_INFO> keys[] = {{"DIR", &MAKEDIR_INFO::dirs}};
-    return CreateRecord(run, section, "MAKEDIR_INFO", keys);
+    static const TextKey keys[] = {Key("DIR", &MAKEDIR_INFO::dirs)};
+    return CreateRecord<MAKEDIR_INFO>(run, section, "MAKEDIR_INFO", keys);
 }
 
 bool ExecuteMakeDir(RunState& run, Command* command) {

@@ -23,13 +23,13 @@ const BoxKind kBoxKinds[] = {
 }  // namespace
 
 Command* CreateMsgBox(RunState& run, const char* section) {
-    static const TextKey<MSGBOX_INFO> keys[] = {
-        {"FLAG", &MSGBOX_INFO::flag},
-        {"TYPE", &MSGBOX_INFO::type},
-        {"TEXT", &MSGBOX_INFO::text},
-        {"ISABORT", &MSGBOX_INFO::abortRule},
+    static const TextKey keys[] = {
+        Key("FLAG", &MSGBOX_INFO::flag),
+        Key("TYPE", &MSGBOX_INFO::type),
+        Key("TEXT", &MSGBOX_INFO::text),
+        Key("ISABORT", &MSGBOX_INFO::abortRule),
     };
-    return CreateRecord(run, section, "MSGBOX_INFO", keys);
+    return CreateRecord<MSGBOX_INFO>(run, section, "MSGBOX_INFO", keys);
 }
 
 bool ExecuteMsgBox(RunState& run, Command* command) {

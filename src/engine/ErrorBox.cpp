@@ -4,6 +4,7 @@
 #include <cstdarg>
 
 #include "engine/RunState.h"
+#include "platform/Failure.h"
 #include "platform/MessageBox.h"
 #include "text/Catalogue.h"
 #include "text/Messages.h"
@@ -20,5 +21,6 @@ void ShowErrorBox(const RunState& run, unsigned id, ...) {
     text.FormatV(format, args);
     va_end(args);
 
+    TraceFailure();
     ShowMessageBox(text.CStr(), run.Caption.CStr(), kBoxIconError);
 }

@@ -7,6 +7,7 @@
 #include "engine/ErrorBox.h"
 #include "engine/RunState.h"
 #include "engine/Settings.h"
+#include "platform/Failure.h"
 #include "text/Messages.h"
 
 namespace {
@@ -83,6 +84,7 @@ bool ExecuteProcList(RunState& run, ProcList list) {
             ShowErrorBox(run, kMsgBadSymbol, (*entry)->mode.CStr());
             return false;
         }
+        ClearFailure();
         if (!kind->execute(run, *entry)) return false;
     }
     return true;

@@ -10,42 +10,35 @@
 #include "text/Messages.h"
 #include "text/TextString.h"
 
-// A text key of a record: the key's name and the field it fills.
-template <class Record>
+// A text key of a record: the key's name and the field it fills. The field
+// is a member of the record's own type, held as a member of its head.
 struct TextKey {
     const char* key;
-    TextString Record::*field;
+    TextString Command::*field;
 };
 
-// Obtains the record (message 3 with `objectName` when the heap is
-// exhausted), names it after its section, and reads "MODE" and then `keys`
-// in order. At the first missing key the record is destroyed and null
-// returned; the later keys are not read.
 template <class Record>
-Record* CreateRecord(RunState& run, const char* section, const char* objectName,
-                     const TextKey<Record>* keys, size_t keyCount) {
-    Record* record = NewRecord<Record>();
-    if (record == nullptr) {
-        ShowErrorBox(run, kMsgOutOfMemory, objectName);
-        return nullptr;
-    }
-    record->name.Assign(section);
-    record->result = 0;
-    bool complete = ReadSetting(run, section, "MODE", record->mode);
-    for (size_t i = 0; complete && i < keyCount; ++i) {
-        complete = ReadSetting(run, section, keys[i].key, record->*keys[i].field);
-    }
-    if (!complete) {
-        DeleteRecord<Record>(record);
-        return nullptr;
-    }
-    return record;
+constexpr TextKey Key(const char* key, TextString Record::*field) {
+    return {key, static_cast<TextString Command::*>(field)};
+}
+
+// Completes a record just obtained: message 3 with `objectName` when there
+// is none (the heap is exhausted); else names it after its section and reads
+// "MODE" and then `keys` in order, stopping at the first missing key
+// (message 2). Returns the record, or null after destroying it.
+Command* CompleteRecord(RunState& run, const char* section, const char* objectName, Command* record,
+                        void (*destroy)(Command*), const TextKey* keys, size_t keyCount);
+
+template <class Record>
+Record* CreateRecord(RunState& run, const char* section, const char* objectName, const TextKey* keys,
+                     size_t keyCount) {
+    return static_cast<Record*>(
+        CompleteRecord(run, section, objectName, NewRecord<Record>(), DeleteRecord<Record>, keys, keyCount));
 }
 
 template <class Record, size_t N>
-Record* CreateRecord(RunState& run, const char* section, const char* objectName,
-                     const TextKey<Record> (&keys)[N]) {
-    return CreateRecord(run, section, objectName, keys, N);
+Record* CreateRecord(RunState& run, const char* section, const char* objectName, const TextKey (&keys)[N]) {
+    return CreateRecord<Record>(run, section, objectName, keys, N);
 }
 
 // Item `index` of a comma list with the spaces around it removed; empty text

@@ -9,6 +9,11 @@
 #include "text/TextString.h"
 
 struct RunState {
+    RunState();
+    ~RunState();
+    RunState(const RunState&) = delete;
+    RunState& operator=(const RunState&) = delete;
+
     TextString CommandLine;    // the argument text of the command line
     TextString Caption;        // the caption of every box
     TextString ModulePath;     // the program's own file

@@ -6,12 +6,12 @@
 #include "engine/Records.h"
 
 Command* CreateSwitch(RunState& run, const char* section) {
-    static const TextKey<SWITCH_INFO> keys[] = {
-        {"PROC", &SWITCH_INFO::testName},
-        {"0", &SWITCH_INFO::listFor0},
-        {"1", &SWITCH_INFO::listFor1},
+    static const TextKey keys[] = {
+        Key("PROC", &SWITCH_INFO::testName),
+        Key("0", &SWITCH_INFO::listFor0),
+        Key("1", &SWITCH_INFO::listFor1),
     };
-    return CreateRecord(run, section, "SWITCH_INFO", keys);
+    return CreateRecord<SWITCH_INFO>(run, section, "SWITCH_INFO", keys);
 }
 
 bool ExecuteSwitch(RunState& run, Command* command) {

@@ -304,3 +304,9 @@ std::string IniTextOf(std::string_view bytes) {
     if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') return AnsiFromUtf16(bytes.substr(2));
     return WindowsAnsiText(bytes);
 }
+
+std::string RegTextOf(std::string_view bytes) {
+    if (bytes.substr(0, 2) == "\xFF\xFE") return AnsiFromUtf16(bytes.substr(2));
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return AnsiFromUtf8AsWindows(bytes.substr(3));
+    return std::string(bytes);
+}

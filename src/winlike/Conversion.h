@@ -48,3 +48,9 @@ std::string ConvertFromAnsi(std::string_view ansi, const char* charset, bool* co
 // UTF-8 or big-endian UTF-16 byte-order mark is not recognised: its bytes
 // are text like any other.
 std::string IniTextOf(std::string_view bytes);
+
+// The text of a registry file's bytes (the registry editor's export) in the
+// code page: UTF-16 little-endian with its byte-order mark (the editor's
+// own form) by AnsiFromUtf16, UTF-8 with its byte-order mark by
+// AnsiFromUtf8AsWindows, anything else taken as CP932 as it is.
+std::string RegTextOf(std::string_view bytes);

@@ -13,7 +13,8 @@
 #include "TestSupport.h"
 #include "engine/AppPaths.h"
 #include "platform/Registry.h"
-#include "platform/posix/RegFile.h"
+#include "winlike/Conversion.h"
+#include "winlike/RegText.h"
 
 namespace {
 
@@ -23,11 +24,11 @@ const char kKey[] = "HKEY_LOCAL_MACHINE\\Software\\Tool";
 // What reading `value` of the key `key` from `text` gives: the data without
 // its terminating zero, "<no key>" or "<no value>".
 std::string Lookup(const std::string& text, const char* value, const char* key = kKey) {
-    std::vector<RegFileValue> values;
-    if (!FindRegKey(DecodeRegFile(text), key, values)) return "<no key>";
-    const RegFileValue* found = FindRegValue(values, value);
+    std::vector<RegValue> values;
+    if (!FindRegKey(RegTextOf(text), key, values)) return "<no key>";
+    const RegValue* found = FindRegValue(values, value);
     if (found == nullptr) return "<no value>";
-    std::string data = found->data;
+    std::string data = found->unicode ? AnsiFromUtf16(found->data) : found->data;
     if (!data.empty() && data.back() == '\0') data.pop_back();
     return data;
 }
@@ -121,9 +122,10 @@ TEST(RegFileTest, DecodesTheEditorsUnicodeForms) {
          "C:\\\x83\x63\x81\x5B\x83\x8B\x95\x5C\\x.exe"},
         {"UTF-8 with byte-order mark", "\xEF\xBB\xBF" + utf8File,
          "C:\\\x83\x63\x81\x5B\x83\x8B\x95\x5C\\x.exe"},
+        // Each half of a surrogate pair is a character of its own.
         {"characters CP932 lacks become ?", "\xFF\xFE" + Utf16(std::string(kV5) + "[" + kKey +
                                                                "]\r\n@=\"a€b😀c\"\r\n"),
-         "a?b?c"},
+         "a?b??c"},
         {"hex(2) in a UTF-16 file",
          "\xFF\xFE" + Utf16(std::string(kV5) + "[" + kKey + "]\r\n@=hex(2):c4,30,fc,30,00,00\r\n"),
          "\x83\x63\x81\x5B"},

@@ -32,8 +32,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Failure.h"
 #include "platform/FileSearch.h"
 #include "platform/posix/CopyFaults.h"
+#include "platform/posix/FileIo.h"
 #include "platform/posix/FileModes.h"
 #include "platform/posix/HostFilePath.h"
 #include "platform/posix/TempFile.h"
@@ -56,32 +58,17 @@ bool KernelCannotCopy(int error) {
            error == ENOTSUP || error == EPERM || error == EBADF || error == ETXTBSY;
 }
 
-bool WriteAll(int out, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t written = write(out, data, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
 // Moves everything from `in` to `out`, from their current offsets to the
-// end of `in`. False with errno set when a read or a write fails.
-bool Transfer(int in, int out) {
+// end of `in`. False, with the failing call noted for `path`, when a read or
+// a write fails.
+bool Transfer(int in, int out, const std::string& path) {
     long long copied = 0;
     bool kernel = true;
     std::unique_ptr<char[]> buffer;
     for (;;) {
         size_t want = kernel ? kKernelChunk : kBufferSize;
         if (failAfterBytes >= 0) {
-            if (copied >= failAfterBytes) {
-                errno = failError;
-                return false;
-            }
+            if (copied >= failAfterBytes) return NoteFailure("write (refused in a test)", path.c_str(), failError);
             want = std::min(want, static_cast<size_t>(failAfterBytes - copied));
         }
         ssize_t done;
@@ -96,17 +83,16 @@ bool Transfer(int in, int out) {
         } else {
             if (!buffer) {
                 buffer.reset(new (std::nothrow) char[kBufferSize]);
-                if (!buffer) {
-                    errno = ENOMEM;
-                    return false;
-                }
+                if (!buffer) return NoteFailure("allocate the copy buffer", path.c_str(), ENOMEM);
             }
             done = read(in, buffer.get(), want);
-            if (done > 0 && !WriteAll(out, buffer.get(), static_cast<size_t>(done))) return false;
+            if (done > 0 && !WriteAll(out, buffer.get(), static_cast<size_t>(done))) {
+                return NoteFailure("write", path.c_str(), errno);
+            }
         }
         if (done < 0) {
             if (errno == EINTR) continue;
-            return false;
+            return NoteFailure(kernel ? "copy_file_range" : "read", path.c_str(), errno);
         }
         if (done == 0) return true;
         copied += done;
@@ -121,17 +107,11 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 // checked before the open, so that a pipe or a device is never opened, and
 // again on the open file, in case the name changed in between.
 bool OpenSource(const std::string& path, UniqueFd& file, struct stat& info) {
-    if (stat(path.c_str(), &info) != 0) return false;
-    if (!S_ISREG(info.st_mode)) {
-        errno = EACCES;
-        return false;
-    }
+    if (stat(path.c_str(), &info) != 0) return NoteFailure("stat source", path.c_str(), errno);
+    if (!S_ISREG(info.st_mode)) return NoteFailure("source is no regular file", path.c_str(), EACCES);
     file.Reset(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (!file.Valid() || fstat(file.Get(), &info) != 0) return false;
-    if (!S_ISREG(info.st_mode)) {
-        errno = EACCES;
-        return false;
-    }
+    if (!file.Valid() || fstat(file.Get(), &info) != 0) return NoteFailure("open source", path.c_str(), errno);
+    if (!S_ISREG(info.st_mode)) return NoteFailure("source is no regular file", path.c_str(), EACCES);
     return true;
 }
 
@@ -140,12 +120,16 @@ bool OpenSource(const std::string& path, UniqueFd& file, struct stat& info) {
 // whether there is a file to replace; `info` then describes it.
 bool ResolveDestination(std::string& path, bool& exists, struct stat& info) {
     exists = false;
-    if (lstat(path.c_str(), &info) != 0) return errno == ENOENT;
+    if (lstat(path.c_str(), &info) != 0) {
+        return errno == ENOENT || NoteFailure("lstat destination", path.c_str(), errno);
+    }
     if (S_ISLNK(info.st_mode)) {
         char resolved[PATH_MAX];
-        if (realpath(path.c_str(), resolved) == nullptr) return false;
+        if (realpath(path.c_str(), resolved) == nullptr) {
+            return NoteFailure("resolve destination link", path.c_str(), errno);
+        }
         path = resolved;
-        if (stat(path.c_str(), &info) != 0) return false;
+        if (stat(path.c_str(), &info) != 0) return NoteFailure("stat destination", path.c_str(), errno);
     }
     exists = true;
     return true;
@@ -201,33 +185,22 @@ bool CopyOneFile(const char* source, const char* destination) {
     if (replacing) {
         // A copy onto the source itself, under whatever name, would destroy
         // it; a folder or a read-only file is not replaced.
-        if (SameFile(old, sourceInfo)) {
-            errno = EINVAL;
-            return false;
-        }
-        if (!S_ISREG(old.st_mode) || IsReadOnlyMode(old.st_mode)) {
-            errno = EACCES;
-            return false;
-        }
-        if (IsRunningProgramFile(old)) {
-            errno = ETXTBSY;
-            return false;
-        }
+        if (SameFile(old, sourceInfo)) return NoteFailure("destination is the source", to.c_str(), EINVAL);
+        if (!S_ISREG(old.st_mode)) return NoteFailure("destination is no regular file", to.c_str(), EISDIR);
+        if (IsReadOnlyMode(old.st_mode)) return NoteFailure("destination is read-only", to.c_str(), EACCES);
+        if (IsRunningProgramFile(old)) return NoteFailure("destination is a running program", to.c_str(), ETXTBSY);
     }
 
     const size_t slash = to.rfind('/');
     const std::string folder =
         slash == std::string::npos ? "." : (slash == 0 ? "/" : to.substr(0, slash));
     const std::string name = slash == std::string::npos ? to : to.substr(slash + 1);
-    if (name.empty()) {
-        errno = EISDIR;
-        return false;
-    }
+    if (name.empty()) return NoteFailure("destination names a folder", to.c_str(), EISDIR);
 
     if (replacing) ReleaseCachedPages(to);
     TempFile temp;
-    if (!temp.Create(folder, name)) return false;
-    if (!Transfer(in.Get(), temp.Fd())) return false;
+    if (!temp.Create(folder, name)) return NoteFailure("create a file in the folder", folder.c_str(), errno);
+    if (!Transfer(in.Get(), temp.Fd(), to)) return false;
 
     // The replaced file's owner keeps it where the process may give it
     // away (the superuser); elsewhere the copy belongs to the process.
@@ -238,63 +211,57 @@ bool CopyOneFile(const char* source, const char* destination) {
     }
     const struct timespec times[2] = {{0, UTIME_OMIT}, sourceInfo.st_mtim};
     if (fchmod(temp.Fd(), sourceInfo.st_mode & 0777) != 0 || futimens(temp.Fd(), times) != 0) {
-        return false;
+        return NoteFailure("set the copy's mode and time", to.c_str(), errno);
     }
     // When a file is replaced, its new content must be on the disk before
     // the name points at it, or a power cut could leave neither version.
-    if (replacing && fsync(temp.Fd()) != 0) return false;
-    if (!temp.Close()) return false;
-    return temp.RenameTo(to);
+    if (replacing && fsync(temp.Fd()) != 0) return NoteFailure("fsync", to.c_str(), errno);
+    if (!temp.Close()) return NoteFailure("close", to.c_str(), errno);
+    return temp.RenameTo(to) || NoteFailure("rename", to.c_str(), errno);
 }
 
 bool DeleteOneFile(const char* path) {
     std::string host;
     if (!MapHostFilePath(path, host)) return false;
     struct stat info;
-    if (lstat(host.c_str(), &info) != 0) return false;
+    if (lstat(host.c_str(), &info) != 0) return NoteFailure("lstat", host.c_str(), errno);
     if (S_ISLNK(info.st_mode)) {
         // A link is removed itself, unless it stands for a folder.
         struct stat target;
         if (stat(host.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) {
-            errno = EISDIR;
-            return false;
+            return NoteFailure("a link to a folder", host.c_str(), EISDIR);
         }
-    } else if (S_ISDIR(info.st_mode) || IsReadOnlyMode(info.st_mode)) {
-        errno = EACCES;
-        return false;
+    } else if (S_ISDIR(info.st_mode)) {
+        return NoteFailure("a folder", host.c_str(), EISDIR);
+    } else if (IsReadOnlyMode(info.st_mode)) {
+        return NoteFailure("file is read-only", host.c_str(), EACCES);
     } else if (IsRunningProgramFile(info)) {
-        errno = ETXTBSY;
-        return false;
+        return NoteFailure("file is a running program", host.c_str(), ETXTBSY);
     }
-    return unlink(host.c_str()) == 0;
+    return unlink(host.c_str()) == 0 || NoteFailure("unlink", host.c_str(), errno);
 }
 
 bool MakeOneDirectory(const char* path) {
     std::string host;
     if (!MapHostPath(path, host)) return false;
-    return mkdir(host.c_str(), 0777) == 0;
+    return mkdir(host.c_str(), 0777) == 0 || NoteFailure("mkdir", host.c_str(), errno);
 }
 
 bool SetAttributes(const char* path, uint32_t attributes) {
     std::string host;
     if (!MapHostPath(path, host)) return false;
     struct stat info;
-    if (stat(host.c_str(), &info) != 0) return false;
+    if (stat(host.c_str(), &info) != 0) return NoteFailure("stat", host.c_str(), errno);
     // A folder's read-only flag does not keep anyone from writing into it,
     // so a folder's bits are left alone.
     if (S_ISDIR(info.st_mode)) return true;
-    if (EndsWithSeparator(path)) {
-        errno = ENOTDIR;
-        return false;
-    }
+    if (EndsWithSeparator(path)) return NoteFailure("a file named as a folder", host.c_str(), ENOTDIR);
     const mode_t mode = info.st_mode & 07777;
     mode_t wanted;
     if ((attributes & kAttrReadOnly) != 0) {
         wanted = ReadOnlyMode(mode);
     } else {
-        const mode_t mask = umask(0);
-        umask(mask);
-        wanted = WritableMode(mode, mask);
+        wanted = WritableMode(mode, CurrentUmask());
     }
-    return wanted == mode || chmod(host.c_str(), wanted) == 0;
+    return wanted == mode || chmod(host.c_str(), wanted) == 0 || NoteFailure("chmod", host.c_str(), errno);
 }

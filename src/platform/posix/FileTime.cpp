@@ -5,9 +5,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <ctime>
 #include <string>
 
+#include "platform/Failure.h"
 #include "platform/posix/HostFilePath.h"
 #include "platform/posix/UniqueFd.h"
 
@@ -19,17 +21,17 @@ bool FileLocalDate(const char* path, CalendarDate& date) {
         // The file is opened, as the Windows edition opens it, and closed
         // right after its time has been read. A pipe must not block the open.
         UniqueFd file(open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-        if (!file.Valid() || fstat(file.Get(), &info) != 0) return false;
+        if (!file.Valid() || fstat(file.Get(), &info) != 0) return NoteFailure("open", host.c_str(), errno);
     }
     // A folder cannot be opened as a file on Windows.
-    if (S_ISDIR(info.st_mode)) return false;
+    if (S_ISDIR(info.st_mode)) return NoteFailure("a folder", host.c_str(), EISDIR);
 
     // localtime_r need not look at TZ again by itself; tzset makes a change
     // of the variable during the run count.
     tzset();
     const time_t written = info.st_mtime;
     struct tm local;
-    if (localtime_r(&written, &local) == nullptr) return false;
+    if (localtime_r(&written, &local) == nullptr) return NoteFailure("localtime_r", host.c_str(), errno);
     date.year = static_cast<uint16_t>(local.tm_year + 1900);
     date.month = static_cast<uint16_t>(local.tm_mon + 1);
     date.day = static_cast<uint16_t>(local.tm_mday);

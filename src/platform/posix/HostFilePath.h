@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/Failure.h"
 #include "platform/posix/HostPath.h"
 #include "winlike/Conversion.h"
 
@@ -16,11 +17,11 @@ inline bool EndsWithSeparator(const char* windowsPath) {
     return !text.empty() && (text.back() == '\\' || text.back() == '/');
 }
 
-// The host path of a Windows path, with errno ENOENT when there is none.
+// The host path of a Windows path; false, with the failure noted, when it
+// names nothing the host can reach.
 inline bool MapHostPath(const char* windowsPath, std::string& hostPath) {
     if (windowsPath == nullptr || *windowsPath == '\0' || !ToHostPath(windowsPath, hostPath)) {
-        errno = ENOENT;
-        return false;
+        return NoteFailure("map the Windows path", windowsPath, ENOENT);
     }
     return true;
 }
@@ -28,9 +29,6 @@ inline bool MapHostPath(const char* windowsPath, std::string& hostPath) {
 // As MapHostPath, and false for the folder form.
 inline bool MapHostFilePath(const char* windowsPath, std::string& hostPath) {
     if (!MapHostPath(windowsPath, hostPath)) return false;
-    if (EndsWithSeparator(windowsPath)) {
-        errno = ENOENT;
-        return false;
-    }
+    if (EndsWithSeparator(windowsPath)) return NoteFailure("a file named as a folder", windowsPath, ENOENT);
     return true;
 }

@@ -38,6 +38,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Failure.h"
 #include "platform/Process.h"
 #include "winlike/Arguments.h"
 #include "winlike/Conversion.h"
@@ -96,14 +97,15 @@ void CloseInheritedDescriptors(const ExecPlan& plan) {
     ReportFailure(plan.errorFd, errno);
 }
 
-// Reads the child's report: true when the pipe closed without one, that is
-// when the program was started.
-bool ProgramStarted(int readFd) {
+// Reads the child's report: 0 when the pipe closed without one, that is
+// when the program was started; else the error that kept it from starting.
+int StartError(int readFd) {
     int error = 0;
     for (;;) {
         const ssize_t got = read(readFd, &error, sizeof error);
-        if (got >= 0) return got == 0;
-        if (errno != EINTR) return false;
+        if (got == 0) return 0;
+        if (got > 0) return error != 0 ? error : -1;
+        if (errno != EINTR) return errno;
     }
 }
 
@@ -126,7 +128,9 @@ int HighestDescriptor() {
 
 bool LaunchProgram(const char* program, const char* parameters, bool wait) {
     TextString folder;
-    if (!DirectoryOfPath(program, folder) || folder.CStr()[0] == '\0') return false;
+    if (!DirectoryOfPath(program, folder) || folder.CStr()[0] == '\0') {
+        return NoteFailure("the program has no folder", program, ENOENT);
+    }
     std::string hostProgram;
     std::string hostFolder;
     if (!MapHostFilePath(program, hostProgram) || !MapHostPath(folder.CStr(), hostFolder)) {
@@ -143,14 +147,14 @@ bool LaunchProgram(const char* program, const char* parameters, bool wait) {
     argv.push_back(nullptr);
 
     int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0) return false;
+    if (pipe2(pipeFds, O_CLOEXEC) != 0) return NoteFailure("pipe2", hostProgram.c_str(), errno);
     UniqueFd readEnd(pipeFds[0]);
     UniqueFd writeEnd(pipeFds[1]);
     const ExecPlan plan = {hostFolder.c_str(), hostProgram.c_str(), argv.data(), writeEnd.Get(),
                            HighestDescriptor()};
 
     const pid_t child = fork();
-    if (child < 0) return false;
+    if (child < 0) return NoteFailure("fork", hostProgram.c_str(), errno);
     if (child == 0) {
         if (wait) BecomeProgram(plan);
         const pid_t grandchild = fork();
@@ -160,8 +164,9 @@ bool LaunchProgram(const char* program, const char* parameters, bool wait) {
     }
 
     writeEnd.Reset();
-    const bool started = ProgramStarted(readEnd.Get());
+    const int startError = StartError(readEnd.Get());
     // Without wait the child is the intermediate one, which ends at once.
     const bool ended = WaitForEnd(child);
-    return started && (ended || !wait);
+    if (startError != 0) return NoteFailure("start the program", hostProgram.c_str(), startError);
+    return ended || !wait || NoteFailure("wait for the program", hostProgram.c_str(), errno);
 }

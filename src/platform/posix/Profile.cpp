@@ -9,13 +9,9 @@
 // every time. A file that is missing or cannot be read has no sections.
 #include "platform/Profile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <string>
 
+#include "platform/posix/FileIo.h"
 #include "platform/posix/HostFilePath.h"
 #include "platform/posix/UniqueFd.h"
 #include "winlike/Conversion.h"
@@ -23,19 +19,8 @@
 
 namespace {
 
-// Opens a regular file for reading. Anything else cannot be read as a
-// script: a pipe would hold the open or the reads without end, and a device
-// such as /dev/zero never ends. The open does not wait on a pipe.
-int OpenRegularFile(const std::string& hostPath) {
-    const int fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return -1;
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
+// A larger file is taken as unreadable rather than read into memory whole.
+const size_t kLargestScript = size_t(1) << 30;
 
 // The bytes of the whole file; false when it is missing or cannot be read.
 // The file is opened under its path as written first: wherever that opens,
@@ -52,18 +37,7 @@ bool ReadWholeFile(const char* file, std::string& bytes) {
         in.Reset(OpenRegularFile(hostPath));
         if (!in.Valid()) return false;
     }
-    char block[65536];
-    for (;;) {
-        const ssize_t got = read(in.Get(), block, sizeof block);
-        if (got == 0) return true;
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.append(block, static_cast<size_t>(got));
-        // A regular file gives less than was asked only at its end.
-        if (static_cast<size_t>(got) < sizeof block) return true;
-    }
+    return ReadToEnd(in.Get(), bytes, kLargestScript);
 }
 
 // The file as it is now. The result stays valid until the next call.

@@ -20,7 +20,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/Failure.h"
 #include "platform/Shortcut.h"
+#include "platform/posix/FileIo.h"
 #include "platform/posix/FileModes.h"
 #include "platform/posix/HostFilePath.h"
 #include "platform/posix/TempFile.h"
@@ -42,19 +44,6 @@ uint32_t ShowCommandOf(int showNumber) {
     }
 }
 
-bool WriteAll(int fd, const std::vector<unsigned char>& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<size_t>(written);
-    }
-    return true;
-}
-
 
 // Windows refuses to write over a read-only file; so does the host.
 bool IsReadOnlyFile(const std::string& hostPath) {
@@ -64,26 +53,27 @@ bool IsReadOnlyFile(const std::string& hostPath) {
 }
 
 bool WriteFileInPlace(const std::string& hostPath, const std::vector<unsigned char>& bytes) {
-    if (IsReadOnlyFile(hostPath)) return false;
+    if (IsReadOnlyFile(hostPath)) return NoteFailure("shortcut file is read-only", hostPath.c_str(), EACCES);
     const size_t slash = hostPath.rfind('/');
     const std::string folder = slash == std::string::npos ? "."
                                : slash == 0                ? "/"
                                                            : hostPath.substr(0, slash);
     const std::string name = hostPath.substr(slash + 1);
     TempFile temp;
+    if (!temp.Create(folder, name)) return NoteFailure("create a file in the folder", folder.c_str(), errno);
     // A shortcut gets the usual mode of a new file.
-    const mode_t mask = umask(0);
-    umask(mask);
-    return temp.Create(folder, name) && fchmod(temp.Fd(), 0666 & ~mask) == 0 &&
-           WriteAll(temp.Fd(), bytes) && fsync(temp.Fd()) == 0 &&
-           temp.Close() && temp.RenameTo(hostPath);
+    const bool written = fchmod(temp.Fd(), 0666 & ~CurrentUmask()) == 0 &&
+                         WriteAll(temp.Fd(), bytes.data(), bytes.size()) && fsync(temp.Fd()) == 0 &&
+                         temp.Close();
+    if (!written) return NoteFailure("write the shortcut", hostPath.c_str(), errno);
+    return temp.RenameTo(hostPath) || NoteFailure("rename", hostPath.c_str(), errno);
 }
 
 }  // namespace
 
 bool CreateShortcut(const char* target, const char* linkFile, const char* arguments,
                     int showNumber) {
-    if (WideFromAnsi(linkFile).size() > kMaxNameChars) return false;
+    if (WideFromAnsi(linkFile).size() > kMaxNameChars) return NoteFailure("name too long", linkFile, ENAMETOOLONG);
     std::string hostLink;
     if (!MapHostFilePath(linkFile, hostLink)) return false;
 
@@ -96,5 +86,6 @@ bool CreateShortcut(const char* target, const char* linkFile, const char* argume
     content.showCommand = ShowCommandOf(showNumber);
 
     std::vector<unsigned char> bytes;
-    return EncodeShellLink(content, bytes) && WriteFileInPlace(hostLink, bytes);
+    if (!EncodeShellLink(content, bytes)) return NoteFailure("encode the shortcut", linkFile, EOVERFLOW);
+    return WriteFileInPlace(hostLink, bytes);
 }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "platform/Failure.h"
+
 namespace {
 
 class FileHandle {
@@ -29,7 +31,7 @@ private:
 bool FileLocalDate(const char* path, CalendarDate& date) {
     FileHandle file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return false;
+    if (!file.Valid()) return NoteFailure("CreateFile", path, static_cast<int>(GetLastError()));
     FILETIME written;
     const BOOL read = GetFileTime(file.Get(), nullptr, nullptr, &written);
     // The file is held without sharing; let it go before anything else.

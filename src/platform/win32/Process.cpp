@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "platform/Failure.h"
 #include "platform/Process.h"
 #include "winlike/WindowsPath.h"
 
@@ -51,8 +52,10 @@ bool FitsAnsiPath(const char* path) {
 
 bool LaunchProgram(const char* program, const char* parameters, bool wait) {
     TextString folder;
-    if (!DirectoryOfPath(program, folder) || folder.CStr()[0] == '\0') return false;
-    if (!FitsAnsiPath(program)) return false;
+    if (!DirectoryOfPath(program, folder) || folder.CStr()[0] == '\0') {
+        return NoteFailure("no folder", program, ERROR_PATH_NOT_FOUND);
+    }
+    if (!FitsAnsiPath(program)) return NoteFailure("MAX_PATH", program, ERROR_FILENAME_EXCED_RANGE);
 
     TextString commandLine = CommandLine(program, parameters);
     STARTUPINFOA startup;
@@ -65,7 +68,7 @@ bool LaunchProgram(const char* program, const char* parameters, bool wait) {
     // spaces names exactly this file and is never searched for in pieces.
     if (!CreateProcessA(program, commandLine.Buffer(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.CStr(), &startup, &info)) {
-        return false;
+        return NoteFailure("CreateProcess", program, static_cast<int>(GetLastError()));
     }
     // Declared in this order so that the thread handle is closed first.
     const OwnedHandle process(info.hProcess);
@@ -73,5 +76,6 @@ bool LaunchProgram(const char* program, const char* parameters, bool wait) {
 
     const DWORD waited = wait ? WaitForSingleObject(process.get(), INFINITE)
                               : WaitForInputIdle(process.get(), INFINITE);
-    return waited != WAIT_FAILED;
+    return waited != WAIT_FAILED ||
+           NoteFailure("wait", program, static_cast<int>(GetLastError()));
 }

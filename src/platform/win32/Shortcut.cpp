@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "winlike/WindowsPath.h"
+#include "platform/Failure.h"
 #include "platform/Shortcut.h"
 
 namespace {
@@ -45,10 +46,8 @@ bool CreateShortcut(const char* target, const char* linkFile, const char* argume
     // Objects are released in reverse order of declaration: the file
     // interface before the link itself.
     ComRef<IShellLinkA> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IShellLinkA, link.out()))) {
-        return false;
-    }
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.out());
+    if (FAILED(result)) return NoteFailure("ShellLink", linkFile, static_cast<int>(result));
     // The setters' results are not examined: Save decides the outcome.
     link->SetPath(target);
     TextString folder;
@@ -59,10 +58,14 @@ bool CreateShortcut(const char* target, const char* linkFile, const char* argume
     if (showCommand != 0) link->SetShowCmd(showCommand);
 
     ComRef<IPersistFile> file;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, file.out()))) return false;
+    result = link->QueryInterface(IID_IPersistFile, file.out());
+    if (FAILED(result)) return NoteFailure("ShellLink", linkFile, static_cast<int>(result));
     // A name that needs more than MAX_PATH - 1 wide characters does not fit
     // and is never saved.
     WCHAR name[MAX_PATH];
-    if (MultiByteToWideChar(CP_ACP, 0, linkFile, -1, name, MAX_PATH) == 0) return false;
-    return SUCCEEDED(file->Save(name, TRUE));
+    if (MultiByteToWideChar(CP_ACP, 0, linkFile, -1, name, MAX_PATH) == 0) {
+        return NoteFailure("name", linkFile, static_cast<int>(GetLastError()));
+    }
+    result = file->Save(name, TRUE);
+    return SUCCEEDED(result) || NoteFailure("Save", linkFile, static_cast<int>(result));
 }

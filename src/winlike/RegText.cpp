@@ -1,15 +1,9 @@
-// Reading the host edition's registry file; see RegFile.h for the format.
-#include "platform/posix/RegFile.h"
+// The text form of the registry that the registry editor exports and imports.
+#include "winlike/RegText.h"
 
-#include <fcntl.h>
-#include <iconv.h>
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
-#include "platform/posix/UniqueFd.h"
+#include "winlike/CodePage.h"
 
 namespace {
 
@@ -17,109 +11,16 @@ const char kVersion5Header[] = "Windows Registry Editor Version 5.00";
 const char kVersion4Header[] = "REGEDIT4";
 const char kLocalMachine[] = "HKEY_LOCAL_MACHINE";
 const char kLocalMachineShort[] = "HKLM";
-const char kAnsiCodePage[] = "CP932";
-// A larger file is taken as unreadable rather than read into memory whole.
-const size_t kLargestFile = size_t(256) << 20;
-
-// An iconv conversion into the ANSI code page, closed when it goes away.
-class AnsiConverter {
-public:
-    explicit AnsiConverter(const char* from) : cd_(iconv_open(kAnsiCodePage, from)) {}
-    ~AnsiConverter() {
-        if (Valid()) iconv_close(cd_);
-    }
-    AnsiConverter(const AnsiConverter&) = delete;
-    AnsiConverter& operator=(const AnsiConverter&) = delete;
-
-    bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-    iconv_t Get() const { return cd_; }
-
-private:
-    iconv_t cd_;
-};
-
-// Bytes of the one character at `p` that does not convert.
-size_t Utf16Unit(const unsigned char* p, size_t left) {
-    if (left < 2) return left;
-    const unsigned unit = p[0] | (p[1] << 8);
-    if (unit >= 0xD800 && unit <= 0xDBFF && left >= 4) {
-        const unsigned next = p[2] | (p[3] << 8);
-        if (next >= 0xDC00 && next <= 0xDFFF) return 4;
-    }
-    return 2;
-}
-
-size_t Utf8Unit(const unsigned char* p, size_t left) {
-    size_t length = 1;
-    if (p[0] >= 0xC2 && p[0] <= 0xDF) length = 2;
-    if (p[0] >= 0xE0 && p[0] <= 0xEF) length = 3;
-    if (p[0] >= 0xF0 && p[0] <= 0xF4) length = 4;
-    for (size_t i = 1; i < length; ++i) {
-        if (i >= left || (p[i] & 0xC0) != 0x80) return i;
-    }
-    return length;
-}
-
-// `in` converted into the ANSI code page; each character that the code page
-// lacks, or that is broken, becomes "?", as Windows' own conversion does.
-std::string ToAnsi(const char* from, const std::string& in,
-                   size_t (*unitOf)(const unsigned char*, size_t)) {
-    AnsiConverter converter(from);
-    if (!converter.Valid()) return std::string();
-    std::string out;
-    char* source = const_cast<char*>(in.data());
-    size_t left = in.size();
-    char chunk[4096];
-    while (left > 0) {
-        char* target = chunk;
-        size_t room = sizeof chunk;
-        const size_t result = iconv(converter.Get(), &source, &left, &target, &room);
-        const int error = errno;
-        out.append(chunk, static_cast<size_t>(target - chunk));
-        if (result != static_cast<size_t>(-1) || error == E2BIG) continue;
-        out += '?';
-        size_t skip = unitOf(reinterpret_cast<const unsigned char*>(source), left);
-        if (skip == 0 || skip > left) skip = left;
-        source += skip;
-        left -= skip;
-    }
-    return out;
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Shift-JIS: the first byte of a double-byte character.
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-unsigned char FoldAscii(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
-
-// Names compared as the registry compares them, here for ASCII letters:
-// case is ignored, and the bytes of double-byte characters are compared as
-// they are.
-bool SameName(const char* a, size_t aLength, const char* b, size_t bLength) {
-    if (aLength != bLength) return false;
-    for (size_t i = 0; i < aLength; ++i) {
-        const unsigned char x = static_cast<unsigned char>(a[i]);
-        const unsigned char y = static_cast<unsigned char>(b[i]);
-        if (IsLeadByte(x) && i + 1 < aLength) {
-            if (x != y || a[i + 1] != b[i + 1]) return false;
-            ++i;
-        } else if (FoldAscii(x) != FoldAscii(y)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool SameName(const std::string& a, const std::string& b) {
-    return SameName(a.data(), a.size(), b.data(), b.size());
-}
+// Names compare as the registry compares them in the code page: ASCII
+// letters in any case, double-byte characters as they are.
+bool SameName(std::string_view a, std::string_view b) { return SameNameNoCase(a, b); }
 
 bool StartsWithNoCase(const std::string& text, size_t pos, const char* prefix) {
     const size_t length = std::strlen(prefix);
-    return text.size() - pos >= length && SameName(text.data() + pos, length, prefix, length);
+    return text.size() - pos >= length && SameName(std::string_view(text).substr(pos, length), prefix);
 }
 
 std::string TrimRight(const std::string& text) {
@@ -148,7 +49,7 @@ std::string FullKeyPath(const std::string& path) {
 bool IsWithin(const std::string& key, const std::string& ancestor) {
     if (key.size() < ancestor.size()) return false;
     if (key.size() > ancestor.size() && key[ancestor.size()] != '\\') return false;
-    return SameName(key.data(), ancestor.size(), ancestor.data(), ancestor.size());
+    return SameName(std::string_view(key).substr(0, ancestor.size()), ancestor);
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {
@@ -227,7 +128,7 @@ enum class ValueLine { kJunk, kSet, kRemove };
 // The hex form of a value: hex:..., hex(N):... with the lines it continues
 // over. `index` moves to the last line used.
 ValueLine ParseHexValue(const std::vector<std::string>& lines, size_t& index,
-                        const std::string& line, size_t pos, Format format, std::string& data) {
+                        const std::string& line, size_t pos, Format format, RegValue& value) {
     pos += 3;  // "hex"
     unsigned long type = 3;  // plain "hex:" is binary
     if (pos < line.size() && line[pos] == '(') {
@@ -256,13 +157,16 @@ ValueLine ParseHexValue(const std::vector<std::string>& lines, size_t& index,
     const unsigned long kString = 1;
     const unsigned long kExpandString = 2;
     if (type != kString && type != kExpandString) return ValueLine::kRemove;
-    data = format == Format::kVersion5 ? ToAnsi("UTF-16LE", bytes, Utf16Unit) : bytes;
+    value.data = bytes;
+    value.unicode = format == Format::kVersion5;
     return ValueLine::kSet;
 }
 
 // One value line: its name, and its data when it is read as text.
 ValueLine ParseValueLine(const std::vector<std::string>& lines, size_t& index, Format format,
-                         std::string& name, std::string& data) {
+                         RegValue& value) {
+    std::string& name = value.name;
+    std::string& data = value.data;
     const std::string& line = lines[index];
     size_t pos = SkipBlanks(line, 0);
     if (pos < line.size() && line[pos] == '@') {
@@ -286,7 +190,7 @@ ValueLine ParseValueLine(const std::vector<std::string>& lines, size_t& index, F
     if (TrimRight(line.substr(pos)) == "-") return ValueLine::kRemove;
     if (StartsWithNoCase(line, pos, "dword:")) return ValueLine::kRemove;
     if (StartsWithNoCase(line, pos, "hex")) {
-        return ParseHexValue(lines, index, line, pos, format, data);
+        return ParseHexValue(lines, index, line, pos, format, value);
     }
     return ValueLine::kJunk;
 }
@@ -298,8 +202,7 @@ Format HeaderFormat(const std::string& line) {
     return Format::kUnknown;
 }
 
-std::vector<RegFileValue>::iterator FindValue(std::vector<RegFileValue>& values,
-                                              const std::string& name) {
+std::vector<RegValue>::iterator FindValue(std::vector<RegValue>& values, const std::string& name) {
     auto it = values.begin();
     while (it != values.end() && !SameName(it->name, name)) ++it;
     return it;
@@ -307,26 +210,14 @@ std::vector<RegFileValue>::iterator FindValue(std::vector<RegFileValue>& values,
 
 }  // namespace
 
-const RegFileValue* FindRegValue(const std::vector<RegFileValue>& values, const char* name) {
-    const size_t length = std::strlen(name);
-    for (const RegFileValue& value : values) {
-        if (SameName(value.name.data(), value.name.size(), name, length)) return &value;
+const RegValue* FindRegValue(const std::vector<RegValue>& values, const char* name) {
+    for (const RegValue& value : values) {
+        if (SameName(value.name, name)) return &value;
     }
     return nullptr;
 }
 
-std::string DecodeRegFile(const std::string& bytes) {
-    if (bytes.compare(0, 2, "\xFF\xFE") == 0) {
-        return ToAnsi("UTF-16LE", bytes.substr(2), Utf16Unit);
-    }
-    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        return ToAnsi("UTF-8", bytes.substr(3), Utf8Unit);
-    }
-    return bytes;
-}
-
-bool FindRegKey(const std::string& text, const std::string& keyPath,
-                std::vector<RegFileValue>& values) {
+bool FindRegKey(const std::string& text, const std::string& keyPath, std::vector<RegValue>& values) {
     values.clear();
     const std::vector<std::string> lines = SplitLines(text);
     const Format format = HeaderFormat(lines.front());
@@ -357,39 +248,18 @@ bool FindRegKey(const std::string& text, const std::string& keyPath,
         }
         if (!inTarget) continue;
 
-        std::string name;
-        std::string data;
-        const ValueLine kind = ParseValueLine(lines, index, format, name, data);
+        RegValue value;
+        const ValueLine kind = ParseValueLine(lines, index, format, value);
         if (kind == ValueLine::kJunk) continue;
-        auto it = FindValue(values, name);
+        auto it = FindValue(values, value.name);
         if (kind == ValueLine::kRemove) {
             if (it != values.end()) values.erase(it);
         } else if (it != values.end()) {
-            it->data = data;
+            it->data = value.data;
+            it->unicode = value.unicode;
         } else {
-            values.push_back({name, data});
+            values.push_back(value);
         }
     }
     return present;
-}
-
-bool ReadRegFileKey(const std::string& path, const std::string& keyPath,
-                    std::vector<RegFileValue>& values) {
-    values.clear();
-    UniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.Valid()) return false;
-    struct stat status {};
-    if (fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
-
-    std::string bytes;
-    char chunk[65536];
-    while (true) {
-        const ssize_t got = read(file.Get(), chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return false;
-        if (got == 0) break;
-        if (bytes.size() + static_cast<size_t>(got) > kLargestFile) return false;
-        bytes.append(chunk, static_cast<size_t>(got));
-    }
-    return FindRegKey(DecodeRegFile(bytes), keyPath, values);
 }
