@@ -19,9 +19,13 @@ Editions (--edition, repeatable; default host):
          (caption, text, buttons and the default one), writes it down in the
          console box's framing and presses the button the answers name. One
          fresh Wine prefix, one Xvfb and one persistent wineserver serve the
-         whole run; all three are removed at the end. Where this machine
-         cannot run the edition's Wine loader (a 32-bit program needs a
-         kernel that runs 32-bit Linux programs), its scenarios are skipped.
+         whole run; all three are removed at the end. Wine runs as the user
+         of the runner or, when that is root, as the unprivileged user of
+         scripts/wine-run --user (root's writes pass over read-only files
+         where Windows refuses them); the prefix and each scenario's files
+         are that user's. Where this machine cannot run the edition's Wine
+         loader (a 32-bit program needs a kernel that runs 32-bit Linux
+         programs), its scenarios are skipped.
 
 The scenario format (all keys but `script` optional):
 
@@ -85,7 +89,7 @@ What legitimately differs between the editions is written in two ways:
     {src}            the scratch folder as the program names it (Z:\\tmp\\...)
     {src_host}       the scratch folder as the host names it (/tmp/...), for
                      a host program that a scenario launches
-    {user}           the login name
+    {user}           the login name (under Wine: of the user Wine runs as)
     {exe}            a program's extension: "" on the host, ".exe" on Windows
     {root}           the host path of the Windows-like root: the host's root
                      folder, or the Wine prefix (both hold drive_c)
@@ -196,9 +200,10 @@ def for_edition(scenario, edition):
     return merged
 
 
-def folder_places(edition, root):
-    """The placeholders of the folders that differ between the editions."""
-    user = login_name()
+def folder_places(edition, root, user=None):
+    """The placeholders of the folders that differ between the editions;
+    `user` is the login name the program runs under (default: ours)."""
+    user = user or login_name()
     if edition == "host":
         win, users = "C:\\WINDOWS", "C:\\Users"
     else:
@@ -554,6 +559,19 @@ def wow64_view(reg_text):
                   flags=re.IGNORECASE | re.MULTILINE)
 
 
+def wine_account():
+    """The passwd entry of the user that Wine runs as (scripts/wine-run
+    --user): the runner's own user, or, when root runs the runner, an
+    unprivileged one, since root's writes pass over read-only files where
+    Windows refuses them."""
+    name = subprocess.run([str(REPO / "scripts" / "wine-run"), "--user"], capture_output=True, text=True,
+                          check=True).stdout.strip()
+    try:
+        return pwd.getpwnam(name)
+    except KeyError:
+        raise RuntimeError(f"the user {name}, who runs Wine, is missing (scripts/setup makes it)") from None
+
+
 class Wine:
     """One Wine prefix on one X display with one persistent wineserver, for
     every Windows scenario of the run."""
@@ -566,6 +584,10 @@ class Wine:
         self.loaders = {}
         self.tool_loader = None
         self.wineserver = None
+        self.account = None
+        # The arguments of subprocess that start a Windows program as the
+        # user Wine runs as; none when that user is ours.
+        self.as_user = {}
 
     # -- start and end --
 
@@ -579,12 +601,20 @@ class Wine:
         return self
 
     def _start(self):
+        self.account = wine_account()
+        if self.account.pw_uid != os.geteuid():
+            self.as_user = {"user": self.account.pw_uid, "group": self.account.pw_gid, "extra_groups": []}
         self.prefix = self.base / "prefix"
         home = self.base / "home"
         home.mkdir()
         self.env = dict(os.environ)
         for name in ("WINEARCH", "WINESERVER", "WINELOADER", "NEMURIA_ROOT", "NEMURIA_WINDOWS_FAMILY"):
             self.env.pop(name, None)
+        if self.as_user:
+            # The runtime folder and X authority file of the runner's user
+            # are not the Wine user's to read.
+            self.env.pop("XDG_RUNTIME_DIR", None)
+            self.env.pop("XAUTHORITY", None)
         self.env.update({
             "WINEPREFIX": str(self.prefix),
             "WINEDEBUG": "-all",
@@ -594,6 +624,8 @@ class Wine:
             # Wine links the per-user folders to the home folder's; a home of
             # the run's own keeps the real one out of it.
             "HOME": str(home),
+            "USER": self.account.pw_name,
+            "LOGNAME": self.account.pw_name,
             "LANG": "ja_JP.UTF-8",
             "LC_ALL": "ja_JP.UTF-8",
         })
@@ -616,11 +648,13 @@ class Wine:
 
         self.wineserver = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
         self.prefix.mkdir()
+        # Wine uses only a prefix of the user it runs as.
+        self.give(self.base)
         # The persistent server outlives this call: it must not hold the
         # runner's output open.
         with open(self.base / "tools.log", "ab") as log:
             subprocess.run([self.wineserver, "-p"], env=self.env, stdin=subprocess.DEVNULL, stdout=log,
-                           stderr=log, check=True)
+                           stderr=log, check=True, **self.as_user)
         self.tool(["wineboot", "--init"])
         # Windows not handed to a window manager: there is none on the
         # virtual display, and Wine would wait for one at every box.
@@ -648,6 +682,8 @@ class Wine:
         return None
 
     def _start_xvfb(self):
+        # Without an authorization file Xvfb admits every client of this
+        # machine, the user Wine runs as among them; no TCP port is opened.
         read, write = os.pipe()
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
@@ -671,11 +707,12 @@ class Wine:
                 if entry.is_symlink():
                     entry.unlink()
                     entry.mkdir()
+                    self.give(entry)
 
     def __exit__(self, *exc):
         if getattr(self, "wineserver", None):
-            subprocess.run([self.wineserver, "-k"], env=self.env, capture_output=True)
-            subprocess.run([self.wineserver, "-w"], env=self.env, capture_output=True)
+            subprocess.run([self.wineserver, "-k"], env=self.env, capture_output=True, **self.as_user)
+            subprocess.run([self.wineserver, "-w"], env=self.env, capture_output=True, **self.as_user)
         if self.xvfb:
             self.xvfb.terminate()
             try:
@@ -690,6 +727,22 @@ class Wine:
 
     # -- services for the scenarios --
 
+    @property
+    def user_name(self):
+        return self.account.pw_name if self.account else login_name()
+
+    def give(self, top):
+        """Makes `top` and everything below it the property of the user
+        Wine runs as, as the files a Windows user works on are that user's
+        (a read-only one is then refused to the program as on Windows)."""
+        if not self.as_user:
+            return
+        owner = (self.account.pw_uid, self.account.pw_gid)
+        os.chown(top, *owner, follow_symlinks=False)
+        for dirpath, dirnames, filenames in os.walk(top):
+            for name in dirnames + filenames:
+                os.chown(os.path.join(dirpath, name), *owner, follow_symlinks=False)
+
     def unavailable(self, edition):
         """Why the edition cannot run here, or None."""
         if not self.loaders.get(edition):
@@ -703,6 +756,7 @@ class Wine:
         with tempfile.NamedTemporaryFile("wb", suffix=".reg", dir=self.base, delete=False) as file:
             file.write(("REGEDIT4\r\n\r\n" + body.replace("\r\n", "\n").replace("\n", "\r\n") + "\r\n")
                        .encode("cp932"))
+        self.give(file.name)
         try:
             self.tool(["regedit", "/S", windows_path(file.name)])
         finally:
@@ -714,7 +768,7 @@ class Wine:
         desktop) inherit its handles and live as long as the wineserver."""
         with open(self.base / "tools.log", "ab") as log:
             run = subprocess.run([self.tool_loader] + command, env=self.env, stdin=subprocess.DEVNULL,
-                                 stdout=log, stderr=log, timeout=600)
+                                 stdout=log, stderr=log, timeout=600, **self.as_user)
         if run.returncode != 0:
             raise RuntimeError(f"{' '.join(command)} failed with exit code {run.returncode}")
 
@@ -782,7 +836,7 @@ def run_windows(scenario, edition, programs, wine, work, options, name):
         raise Skip(why)
     updater, boxbot = programs
     folder = work / "run"
-    places = scenario_places(scenario, folder, folder_places(edition, wine.prefix))
+    places = scenario_places(scenario, folder, folder_places(edition, wine.prefix, wine.user_name))
     program_name = scenario.get("program", "updater")
     if not program_name.lower().endswith(".exe"):
         program_name += ".exe"
@@ -792,6 +846,7 @@ def run_windows(scenario, edition, programs, wine, work, options, name):
     pausing = options.screenshots or options.hold
     if pausing:
         pauses.mkdir()
+    wine.give(work)
 
     # What the host learns from its environment and root, Wine learns from
     # its registry, set before the run and put back after it.
@@ -844,7 +899,7 @@ def drive(command, wine, folder, pauses, options, edition, name):
     log_path = folder.parent / "boxbot.log"
     with open(log_path, "wb") as log:
         bot = subprocess.Popen(command, cwd=folder, env=wine.env, stdin=subprocess.DEVNULL,
-                               stdout=log, stderr=log)
+                               stdout=log, stderr=log, **wine.as_user)
     deadline = time.monotonic() + SCENARIO_SECONDS
     number = 1
     try:

@@ -60,6 +60,9 @@ class Editions(unittest.TestCase):
         self.assertEqual(host["programs"], wine["programs"])
         self.assertEqual(wine["user_desktop"], "C:\\users\\" + run.login_name() + "\\Desktop")
         self.assertEqual(host["drive_c"], "/r/drive_c")
+        # Under Wine, the user's folders are those of the user Wine runs as.
+        other = run.folder_places("win32", pathlib.Path("/p"), "tester")
+        self.assertEqual((other["user"], other["user_desktop"]), ("tester", "C:\\users\\tester\\Desktop"))
 
 
 class Registry(unittest.TestCase):

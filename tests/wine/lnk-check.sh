@@ -7,7 +7,8 @@
 # Windows preset (win64 or win32), with their test tools built (platformrun,
 # argdump, and on Windows lnkread). The Windows programs run under Wine
 # through scripts/wine-run, as on a Japanese system (code page 932) when the
-# locale ja_JP.UTF-8 exists.
+# locale ja_JP.UTF-8 exists, and never as root: the folders they write in
+# are handed to the user Wine runs as.
 #
 # Shortcuts: each case is made by both editions. lnkinfo (liblnk-utils)
 # reads every file and must show the target, working directory and
@@ -87,6 +88,7 @@ if $japanese; then
 fi
 
 mkdir -p "$scratch/host" "$scratch/win"
+"$root/scripts/wine-run" --give "$scratch"
 files=()
 for i in "${!cases[@]}"; do
   IFS='|' read -r target arguments show folder state <<<"${cases[$i]}"
@@ -151,6 +153,7 @@ fi
 mkdir -p "$scratch/App Dir"
 cp "$host/argdump" "$scratch/App Dir/argdump"
 cp "$windows/argdump.exe" "$scratch/App Dir/argdump.exe"
+"$root/scripts/wine-run" --give "$scratch/App Dir"
 program=$(windows_path "$scratch/App Dir/argdump")
 
 # What argdump recorded under the given keys, in UTF-8: the host edition
