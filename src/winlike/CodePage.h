@@ -16,6 +16,9 @@ bool IsTrailByte(unsigned char c);
 // 'A' to 'Z' as 'a' to 'z'; every other byte as it is. The program compares
 // its own words (MODE words, symbols, procedure names) this way.
 char FoldAscii(char c);
+// 'a' to 'z' as 'A' to 'Z'; every other byte as it is (drive letters, and
+// the order of names, which Windows sorts upper-cased).
+char UpperAscii(char c);
 
 // Equality with ASCII letters folded, byte by byte (a letter that is the
 // second byte of a double-byte character is folded too).

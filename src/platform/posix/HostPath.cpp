@@ -15,45 +15,12 @@
 
 #include "winlike/CodePage.h"
 #include "winlike/Conversion.h"
+#include "winlike/WindowsPath.h"
 
 namespace {
 
 const char kDefaultRootBelowHome[] = "/.local/share/nemuria-updater";
 const char kDriveC[] = "drive_c";
-
-// ---- Small text helpers --------------------------------------------------
-
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find(separator, start);
-        if (end == std::string::npos) end = text.size();
-        if (end > start) parts.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
-}
-
-// Characters that Windows refuses in a file name (besides the separators),
-// wildcards apart.
-bool HasForbiddenCharacter(const std::string& name) {
-    for (unsigned char c : name) {
-        if (c < 0x20 || c == '<' || c == '>' || c == ':' || c == '"' || c == '|') return true;
-    }
-    return false;
-}
-
-bool HasWildcard(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
-
-// The ANSI file calls of Windows take a path of at most MAX_PATH - 1
-// characters, the last place being the terminator's; a longer path names
-// nothing there, so it names nothing here either. Characters are counted as
-// Windows counts them, one for each character of the code page, which is one
-// for each UTF-8 sequence of the converted text.
-constexpr size_t kMaxPathCharacters = 259;
 
 // ---- Host folders --------------------------------------------------------
 
@@ -113,7 +80,7 @@ void MakeFolder(const std::string& path) { mkdir(path.c_str(), 0777); }
 // Creates every folder of an absolute host path, as mkdir -p does.
 void MakeHostFolders(const std::string& path) {
     std::string prefix;
-    for (const std::string& part : Split(path, '/')) {
+    for (const std::string& part : SplitComponents(path, '/')) {
         prefix += "/" + part;
         MakeFolder(prefix);
     }
@@ -124,7 +91,7 @@ void MakeHostFolders(const std::string& path) {
 // for "WINDOWS".
 void MakeFoldersBelow(const std::string& base, const std::string& relative) {
     std::string folder = base;
-    for (const std::string& part : Split(relative, '/')) {
+    for (const std::string& part : SplitComponents(relative, '/')) {
         folder = JoinHostPath(folder, ResolveName(folder, part));
         MakeFolder(folder);
     }
@@ -177,22 +144,15 @@ RootState& Root() {
 
 // ---- Windows paths -------------------------------------------------------
 
-// A full Windows path: its drive, its folders and its last component.
-struct WindowsPath {
-    char drive = 'Z';
-    std::vector<std::string> folders;
-    std::string name;
-};
-
 std::string DriveCFolder() { return JoinHostPath(HostRoot(), kDriveC); }
 
 // Splits an absolute host path into its Windows drive and components.
 void WindowsComponents(const std::string& hostPath, char& drive, std::vector<std::string>& parts) {
     parts.clear();
-    for (const std::string& part : Split(hostPath, '/')) {
+    for (const std::string& part : SplitComponents(hostPath, '/')) {
         if (part != ".") parts.push_back(part);
     }
-    const std::vector<std::string> driveC = Split(DriveCFolder(), '/');
+    const std::vector<std::string> driveC = SplitComponents(DriveCFolder(), '/');
     if (parts.size() >= driveC.size() && std::equal(driveC.begin(), driveC.end(), parts.begin())) {
         drive = 'C';
         parts.erase(parts.begin(), parts.begin() + static_cast<std::ptrdiff_t>(driveC.size()));
@@ -208,73 +168,17 @@ bool CurrentWindowsFolder(char& drive, std::vector<std::string>& parts) {
     return true;
 }
 
-// Turns a Windows path (UTF-8, separators "\" or "/") into a full path the
-// way Windows' path functions do: the current drive and folder applied,
-// "." and ".." resolved on the text (".." stops at the root), one trailing
-// dot dropped from each folder.
-bool ParseWindowsPath(std::string path, WindowsPath& result) {
-    if (path.empty() || Utf8CharacterCount(path) > kMaxPathCharacters) return false;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    // "\\server\share" and "\\?\..." name nothing on the host.
-    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') return false;
-
-    std::vector<std::string> parts;
-    std::string rest;
-    const char first = UpperAscii(path[0]);
-    if (path.size() >= 2 && path[1] == ':' && first >= 'A' && first <= 'Z') {
-        result.drive = first;
-        if (result.drive != 'C' && result.drive != 'Z') return false;
-        rest = path.substr(2);
-        if (rest.empty() || rest[0] != '\\') {
-            // "C:name" is relative to the drive's current folder: the
-            // process's own when it is on that drive, else the root.
-            char currentDrive = 0;
-            std::vector<std::string> current;
-            if (CurrentWindowsFolder(currentDrive, current) && currentDrive == result.drive) parts = current;
-            if (rest.empty()) rest = "\\";
-        }
-    } else if (path[0] == '\\') {
-        std::vector<std::string> ignored;
-        if (!CurrentWindowsFolder(result.drive, ignored)) result.drive = 'Z';
-        rest = path;
-    } else {
-        if (!CurrentWindowsFolder(result.drive, parts)) return false;
-        rest = path;
-    }
-
-    for (const std::string& part : Split(rest, '\\')) {
-        if (part == ".") continue;
-        if (part == "..") {
-            if (!parts.empty()) parts.pop_back();
-            continue;
-        }
-        parts.push_back(part);
-    }
-    if (rest.back() != '\\' && !parts.empty()) {
-        result.name = parts.back();
-        parts.pop_back();
-    }
-    if (HasForbiddenCharacter(result.name)) return false;
-
-    for (std::string& folder : parts) {
-        if (HasForbiddenCharacter(folder) || HasWildcard(folder)) return false;
-        if (folder.back() == '.') folder.pop_back();
-        // "..." and longer runs of dots are no folder name.
-        if (folder.find_first_not_of('.') == std::string::npos) return false;
-    }
-    result.folders = parts;
-    return true;
-}
-
-std::string TrimTrailingDotsAndBlanks(std::string name) {
-    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
-    return name;
+// A Windows path of the program's code page taken apart as Windows does;
+// only drives C: and Z: name anything on the host.
+bool ParseHostWindowsPath(const char* windowsPath, WindowsPathParts& path) {
+    return ParseWindowsPath(Utf8FromAnsi(windowsPath), CurrentWindowsFolder, 'Z', path) &&
+           (path.drive == 'C' || path.drive == 'Z');
 }
 
 // ToHostPathAsWritten's answer, worked out.
 bool MapAsWritten(const char* windowsPath, std::string& hostPath) {
-    WindowsPath path;
-    if (!ParseWindowsPath(Utf8FromAnsi(windowsPath), path) || HasWildcard(path.name)) return false;
+    WindowsPathParts path;
+    if (!ParseHostWindowsPath(windowsPath, path) || HasWildcard(path.name)) return false;
     std::string result = path.drive == 'C' ? DriveCFolder() : std::string("/");
     for (const std::string& part : path.folders) {
         if (result.back() != '/') result += '/';
@@ -326,8 +230,8 @@ std::string HostLoginName() {
 
 bool ToHostSearchPath(const char* windowsPath, HostSearchPath& search) {
     if (windowsPath == nullptr || windowsPath[0] == '\0') return false;
-    WindowsPath path;
-    if (!ParseWindowsPath(Utf8FromAnsi(windowsPath), path)) return false;
+    WindowsPathParts path;
+    if (!ParseHostWindowsPath(windowsPath, path)) return false;
     std::string folder = path.drive == 'C' ? DriveCFolder() : std::string("/");
     for (const std::string& part : path.folders) AppendResolvedName(folder, part);
     search.folder.swap(folder);
