@@ -9,6 +9,7 @@
 #include "engine/RunState.h"
 #include "engine/ScriptFile.h"
 #include "platform/System.h"
+#include "text/Ascii.h"
 #include "text/Heap.h"
 
 namespace {
@@ -26,9 +27,8 @@ TextString LineName(const TextString& line) { return line.Item(0, "="); }
 // Whether the name from `first` up to `end` equals `name` as EqualsNoCase
 // compares texts: only the letters A to Z match their lower case.
 bool SameName(const char* first, const char* end, const char* name) {
-    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     for (; first != end; ++first, ++name) {
-        if (*name == '\0' || fold(*first) != fold(*name)) return false;
+        if (*name == '\0' || FoldAscii(*first) != FoldAscii(*name)) return false;
     }
     return *name == '\0';
 }

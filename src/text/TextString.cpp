@@ -37,6 +37,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "text/Ascii.h"
 #include "text/Catalogue.h"
 #include "text/Heap.h"
 
@@ -62,14 +63,9 @@ intptr_t Distance(const char* base, const char* p) {
     return static_cast<intptr_t>(reinterpret_cast<uintptr_t>(p) - reinterpret_cast<uintptr_t>(base));
 }
 
-unsigned char Fold(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
-}
-
 bool EqualFolded(const char* a, const char* b, size_t n) {
     for (size_t i = 0; i < n; ++i) {
-        if (Fold(a[i]) != Fold(b[i])) return false;
+        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
     }
     return true;
 }
@@ -262,7 +258,7 @@ bool TextString::EqualsNoCase(const TextString& other) const { return EqualsNoCa
 bool TextString::EqualsNoCase(const char* s) const {
     const char* t = text_ != nullptr ? text_ : kEmptyText;
     for (size_t i = 0;; ++i) {
-        if (Fold(t[i]) != Fold(s[i])) return false;
+        if (FoldAscii(t[i]) != FoldAscii(s[i])) return false;
         if (t[i] == '\0') return true;
     }
 }

@@ -7,18 +7,13 @@
 #include <cstddef>
 #include <string_view>
 
+#include "text/Ascii.h"
+
 // The first byte of a double-byte character: 0x81 to 0x9F and 0xE0 to 0xFC.
 bool IsLeadByte(unsigned char c);
 // A byte that can follow a lead byte: 0x40 to 0x7E and 0x80 to 0xFC. Among
 // them is 0x5C, the backslash.
 bool IsTrailByte(unsigned char c);
-
-// 'A' to 'Z' as 'a' to 'z'; every other byte as it is. The program compares
-// its own words (MODE words, symbols, procedure names) this way.
-char FoldAscii(char c);
-// 'a' to 'z' as 'A' to 'Z'; every other byte as it is (drive letters, and
-// the order of names, which Windows sorts upper-cased).
-char UpperAscii(char c);
 
 // Equality with ASCII letters folded, byte by byte (a letter that is the
 // second byte of a double-byte character is folded too).
@@ -33,3 +28,7 @@ bool SameNameNoCase(std::string_view a, std::string_view b);
 // The characters of a UTF-8 text: one for each byte that does not continue a
 // sequence.
 size_t Utf8CharacterCount(std::string_view utf8);
+
+// The bytes of the UTF-8 character at `at`: a lead byte and its continuation
+// bytes; a byte that starts no whole sequence is a character of its own.
+size_t Utf8SequenceLength(std::string_view text, size_t at);

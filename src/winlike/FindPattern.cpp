@@ -5,25 +5,10 @@
 
 namespace {
 
-// One character of a UTF-8 text: a lead byte and its continuation bytes. A
-// byte that starts no valid sequence is a character of its own.
-size_t CharacterLength(const std::string& text, size_t at) {
-    const unsigned char lead = static_cast<unsigned char>(text[at]);
-    size_t length = 1;
-    if (lead >= 0xC0 && lead < 0xE0) length = 2;
-    else if (lead >= 0xE0 && lead < 0xF0) length = 3;
-    else if (lead >= 0xF0 && lead < 0xF8) length = 4;
-    if (at + length > text.size()) return 1;
-    for (size_t i = 1; i < length; ++i) {
-        if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return 1;
-    }
-    return length;
-}
-
 std::vector<std::string> Characters(const std::string& text) {
     std::vector<std::string> characters;
     for (size_t at = 0; at < text.size();) {
-        const size_t length = CharacterLength(text, at);
+        const size_t length = Utf8SequenceLength(text, at);
         characters.push_back(text.substr(at, length));
         at += length;
     }
@@ -59,7 +44,7 @@ bool FindPattern::Compile(const std::string& written) {
         } else if (c == '.' && (next == '*' || next == '?')) {
             tokens.push_back({Kind::DotOrEnd, std::string()});
         } else {
-            const size_t length = CharacterLength(name, at);
+            const size_t length = Utf8SequenceLength(name, at);
             tokens.push_back({Kind::Literal, name.substr(at, length)});
             at += length;
             continue;

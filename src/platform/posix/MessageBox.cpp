@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "platform/posix/ConsoleBox.h"
+#include "text/Ascii.h"
 #include "text/Messages.h"
 #include "winlike/Conversion.h"
 
@@ -41,7 +42,7 @@ std::string AnswerWord(const std::string& line) {
     const size_t last = line.find_last_not_of(blanks);
     std::string word = line.substr(first, last - first + 1);
     for (char& c : word) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        c = FoldAscii(c);
     }
     return word;
 }
