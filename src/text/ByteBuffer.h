@@ -1,8 +1,10 @@
 // An owned block of bytes with its size.
 //
 // The block always has the exact size of its content: every change obtains a
-// new block. Every operation is virtual and their order is fixed; do not
-// reorder, insert or remove declarations.
+// new block. Every operation is virtual, and the order of the declarations is
+// the layout of the class's table of virtual operations; the unit test
+// VirtualOrder pins it, so that no change of the header moves an operation
+// to another place of the table unnoticed.
 #pragma once
 
 #include <cstdint>

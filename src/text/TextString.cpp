@@ -10,7 +10,7 @@
 // - An argument that points into the string's own text (assigning or
 //   appending a string to itself, SetText of a pointer into its own text,
 //   Reset with its own text) is read from a temporary copy and works.
-// - Indices out of the stated ranges never reach outside the block:
+// - Indices outside the string never reach outside the block:
 //   Substring and ReplaceSubstring give "" or change nothing when `from`
 //   stays negative, lies past the end (ReplaceSubstring at from ==
 //   Length() appends) or when `to` lies below from - 1; a `to` past the end

@@ -2,8 +2,10 @@
 //
 // A string owns exactly one heap block and obtains a block of the exact new
 // size on every change of content: no spare capacity, no sharing. Every
-// operation is virtual and the order of the virtual operations is fixed; do
-// not reorder, insert or remove declarations below.
+// operation is virtual, and the order of the declarations below is the
+// layout of the class's table of virtual operations; the unit test
+// VirtualOrder pins it, so that no change of the header moves an operation
+// to another place of the table unnoticed.
 //
 // Texts are bytes in the ANSI code page (Shift-JIS for the Japanese texts).
 // All positions, lengths and indices are byte counts.

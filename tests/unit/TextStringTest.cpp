@@ -121,8 +121,8 @@ TEST(TextStringItems, CountsStretchesAndPathParts) {
         path.ReplaceItems(-1, -1, ".", "ini");
         EXPECT_STREQ(path.CStr(), c.second) << c.first;
     }
-    // Shift-JIS "表示" is 95 5C 8E A6: its second byte is a backslash and
-    // splits the list there (documented byte behaviour).
+    // Shift-JIS "表示" is 95 5C 8E A6: its second byte is a backslash, and
+    // items are taken apart byte by byte, so it splits the list there.
     const TextString sjis("C:\\\x95\x5C\x8E\xA6\\a.txt");
     EXPECT_EQ(sjis.ItemCount("\\"), 4);
     EXPECT_STREQ(sjis.Item(1, "\\").CStr(), "\x95");
