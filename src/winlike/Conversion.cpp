@@ -224,10 +224,22 @@ std::u16string WideFromAnsi(std::string_view ansi) {
         return wide;
     }
     std::string units;
-    ConvertWith(converter, ansi, units, [](int error, const char*, size_t, std::string& text) {
-        if (error == EINVAL) return size_t{0};  // a lone lead byte at the end: dropped
-        text += "\xFD\xFF";                     // U+FFFD, little-endian
-        return size_t{1};
+    ConvertWith(converter, ansi, units, [](int, const char* p, size_t left, std::string& text) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        unsigned unit = 0x30FB;  // "・", the code page's stand-in
+        size_t used = 1;
+        if (IsLeadByte(c)) {
+            used = left >= 2 ? 2 : 1;
+        } else if (c == 0x80) {
+            unit = 0x0080;
+        } else if (c == 0xA0) {
+            unit = 0xF8F0;
+        } else if (c >= 0xFD) {
+            unit = 0xF8F1 + (c - 0xFD);
+        }
+        text += static_cast<char>(unit & 0xFF);
+        text += static_cast<char>(unit >> 8);
+        return used;
     });
     for (size_t i = 0; i + 1 < units.size(); i += 2) {
         wide += static_cast<char16_t>(static_cast<unsigned char>(units[i]) |

@@ -16,9 +16,12 @@ std::string Utf8FromAnsi(std::string_view ansi);
 // convert passes as it is, so a name that is no UTF-8 comes back unchanged.
 std::string AnsiFromUtf8(std::string_view utf8);
 
-// CP932 to UTF-16, for the Unicode strings of a shortcut file. A byte that
-// is no character of the code page becomes U+FFFD; a lone lead byte at the
-// very end is dropped, as by Utf8FromAnsi.
+// CP932 to UTF-16 as MultiByteToWideChar makes it, for the Unicode strings
+// of a shortcut file (the shell's link object converts its ANSI texts so):
+// a lead byte with a second byte that makes no character, and a lone lead
+// byte at the end, are "・" (U+30FB); the single bytes 0x80, 0xA0 and 0xFD
+// to 0xFF, which code page 932 gives code points of their own, are U+0080,
+// U+F8F0 and U+F8F1 to U+F8F3.
 std::u16string WideFromAnsi(std::string_view ansi);
 
 // UTF-16 little-endian bytes to CP932, as Windows turns Unicode text into

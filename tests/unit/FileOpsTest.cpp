@@ -42,19 +42,6 @@ void MakeReadOnly(const fs::path& path) {
     fs::permissions(path, kWriteBits, fs::perm_options::remove);
 }
 
-
-// Wine departs from Windows in one place that these tests check: a copy
-// over an existing file keeps that file's attributes instead of taking the
-// source's. That row is checked on Windows and on the host only.
-bool UnderWine() {
-#ifdef _WIN32
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-#else
-    return false;
-#endif
-}
-
 // A successful copy: the source's content, last-write time and read-only
 // state, over an existing destination or into a new name.
 TEST(FileOpsTest, CopyCarriesContentDateAndReadOnly) {
@@ -83,6 +70,8 @@ TEST(FileOpsTest, CopyCarriesContentDateAndReadOnly) {
         ASSERT_TRUE(CopyOneFile(dir.windows("from.bin").c_str(), dir.windows("to.bin").c_str()));
         EXPECT_TRUE(dir.Read("to.bin") == content);
         EXPECT_EQ(fs::last_write_time(dir.at("to.bin")), stamp);
+        // Wine keeps the replaced file's attributes where Windows gives the
+        // copy the source's.
         if (!UnderWine() || !c.destinationExists) {
             EXPECT_EQ(IsReadOnly(dir.at("to.bin")), c.sourceReadOnly);
         }

@@ -29,33 +29,6 @@
 
 namespace {
 
-TEST(DirectoryOfPathTest, FolderIsTheTextBeforeTheLastBackslash) {
-    struct Case {
-        const char* path;
-        bool found;
-        const char* folder;  // what the out argument holds afterwards
-    };
-    const Case cases[] = {
-        {"C:\\Tools\\app.exe", true, "C:\\Tools"},
-        {"C:\\app.exe", true, "C:"},
-        {"C:\\Program Files\\App\\app.exe", true, "C:\\Program Files\\App"},
-        {"C:\\Tools\\", true, "C:\\Tools"},
-        {"Tools\\app.exe", true, "Tools"},
-        {"\\\\server\\share\\app.exe", true, "\\\\server\\share"},
-        // The second byte of a double-byte character counts as a backslash.
-        {"C:\\\x95\x5C.exe", true, "C:\\\x95"},
-        {"app.exe", false, "unchanged"},
-        {"\\app.exe", false, "unchanged"},
-        {"C:/Tools/app.exe", false, "unchanged"},
-        {"", false, "unchanged"},
-    };
-    for (const Case& c : cases) {
-        TextString folder("unchanged");
-        EXPECT_EQ(DirectoryOfPath(c.path, folder), c.found) << c.path;
-        EXPECT_STREQ(folder.CStr(), c.folder) << c.path;
-    }
-}
-
 #ifndef _WIN32
 
 namespace fs = std::filesystem;
@@ -121,41 +94,6 @@ protected:
 
     ScratchDir dir;
 };
-
-TEST(SplitArgumentsTest, FollowsTheCRuntimeRules) {
-    struct Case {
-        const char* text;
-        Args expected;
-    };
-    const Case cases[] = {
-        // The examples of the C runtime's documentation.
-        {R"("a b c" d e)", {"a b c", "d", "e"}},
-        {R"("ab\"c" "\\" d)", {"ab\"c", "\\", "d"}},
-        {R"(a\\\b d"e f"g h)", {R"(a\\\b)", "de fg", "h"}},
-        {R"(a\\\"b c d)", {R"(a\"b)", "c", "d"}},
-        {R"(a\\\\"b c" d e)", {R"(a\\b c)", "d", "e"}},
-        {R"(a"b"" c d)", {"ab\" c d"}},
-        // Blanks, empty and unfinished arguments.
-        {"", {}},
-        {" \t ", {}},
-        {"/s", {"/s"}},
-        {"a\t b  ", {"a", "b"}},
-        {R"("")", {""}},
-        {R"(a "" b)", {"a", "", "b"}},
-        {R"("a b)", {"a b"}},
-        {R"(""")", {"\""}},
-        // Paths: backslashes stay unless they precede a quote.
-        {R"(C:\Tools\ "C:\Program Files\\")", {"C:\\Tools\\", "C:\\Program Files\\"}},
-        {R"("C:\Program Files\" x)", {"C:\\Program Files\" x"}},
-        // A double-byte character is taken whole: its second byte 0x5C is
-        // no backslash, so the quote after it still opens a quoted part.
-        {"\x95\x5C\"b c\"", {"\x95\x5C" "b c"}},
-        {"\x95\x5C \x81\x5C", {"\x95\x5C", "\x81\x5C"}},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SplitArguments(c.text), c.expected) << c.text;
-    }
-}
 
 TEST_F(LaunchTest, ProgramGetsItsArgumentsAndFolder) {
     struct Case {

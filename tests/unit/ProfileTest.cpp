@@ -19,16 +19,6 @@
 
 namespace {
 
-// Under Wine, the Windows build gets Wine's answers, which differ from
-// Windows' own in the rows so marked.
-bool UnderWine() {
-#ifdef _WIN32
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-#else
-    return false;
-#endif
-}
 
 const char kFill = '\x7F';
 

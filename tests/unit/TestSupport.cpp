@@ -5,6 +5,10 @@
 #include <random>
 #include <sstream>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "commands/CommandTable.h"
 #include "platform/Catalogue.h"
 #include "platform/MessageBox.h"
@@ -34,6 +38,15 @@ int RecordBox(const char* text, const char* caption, unsigned style) {
 }
 
 }  // namespace
+
+bool UnderWine() {
+#ifdef _WIN32
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
+}
 
 void PrepareRun(RunState& run) {
     run.Commands = UpdaterCommands();

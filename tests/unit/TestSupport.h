@@ -12,6 +12,10 @@
 #include "engine/RunState.h"
 #include "text/TextString.h"
 
+// Whether the tests run under Wine, whose answers differ from Windows' own
+// in a few places (the tests say where).
+bool UnderWine();
+
 // Readies a run as the updater readies its own: the updater's command kinds
 // and the caption "Test".
 void PrepareRun(RunState& run);

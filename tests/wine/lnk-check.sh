@@ -85,6 +85,8 @@ cases=(
 )
 if $japanese; then
   cases+=('C:\アプリ\表\ツール.exe|/t "カ ナ"|2|C:\アプリ\表|7')
+  # The folder of 表.exe ends inside 表: its lone first byte is "・".
+  cases+=('C:\Tools\表.exe||1|C:\Tools\・|1')
 fi
 
 mkdir -p "$scratch/host" "$scratch/win"
