@@ -131,6 +131,7 @@ there that long before it is answered, so that a person can watch.
 """
 
 import argparse
+import contextlib
 import hashlib
 import os
 import pathlib
@@ -257,6 +258,19 @@ def parse_boxes(output):
                           "default": default})
         i += 1
     return boxes
+
+
+@contextlib.contextmanager
+def traced(output):
+    """Adds the program's trace lines (NEMURIA_TRACE=1: the call, path and
+    error behind each error box) to a failure raised inside."""
+    try:
+        yield
+    except Failure as failure:
+        trace = [line for line in output.split("\n") if line.startswith("trace: ")]
+        if not trace:
+            raise
+        raise Failure(f"{failure}\n  the program's trace:\n    " + "\n    ".join(trace)) from None
 
 
 def expected_boxes(scenario, places):
@@ -493,7 +507,9 @@ def run_host(scenario, program, work):
             (root / "drive_c" / name).mkdir(parents=True, exist_ok=True)
     unchanged = Unchanged(expect, folder, places)
 
-    env = dict(os.environ, NEMURIA_ROOT=str(root), LANG="C.UTF-8", LC_ALL="C.UTF-8")
+    # With NEMURIA_TRACE=1 the program says on standard error, beside each
+    # error box, which call failed on which path; a failure report shows it.
+    env = dict(os.environ, NEMURIA_ROOT=str(root), LANG="C.UTF-8", LC_ALL="C.UTF-8", NEMURIA_TRACE="1")
     env.pop("NEMURIA_WINDOWS_FAMILY", None)
     if scenario.get("family") == "95":
         env["NEMURIA_WINDOWS_FAMILY"] = "95"
@@ -511,9 +527,10 @@ def run_host(scenario, program, work):
     stderr = (work / "stderr.txt").read_bytes().decode("utf-8", errors="replace")
     if run.returncode != 0:
         raise Failure(f"exit code {run.returncode}\n{stderr}")
-    compare_boxes(parse_boxes(stderr), expected_boxes(scenario, places))
-    check_files(expect, folder, places)
-    unchanged.check()
+    with traced(stderr):
+        compare_boxes(parse_boxes(stderr), expected_boxes(scenario, places))
+        check_files(expect, folder, places)
+        unchanged.check()
 
 
 # ---- The Windows editions under Wine ----------------------------------------
@@ -618,6 +635,7 @@ class Wine:
         self.env.update({
             "WINEPREFIX": str(self.prefix),
             "WINEDEBUG": "-all",
+            "NEMURIA_TRACE": "1",
             # No Mono or Gecko (wineboot would offer to install them), and no
             # menu entries for the desktop.
             "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
@@ -877,9 +895,10 @@ def run_windows(scenario, edition, programs, wine, work, options, name):
         if code == 0:
             boxes = (work / "boxes.txt").read_bytes().decode("utf-8", errors="replace") \
                 if (work / "boxes.txt").exists() else ""
-            compare_boxes(parse_boxes(boxes), expected_boxes(scenario, places))
-            check_files(expect, folder, places)
-            unchanged.check()
+            with traced(stderr):
+                compare_boxes(parse_boxes(boxes), expected_boxes(scenario, places))
+                check_files(expect, folder, places)
+                unchanged.check()
     finally:
         wine.remove_new_entries(entries)
         if after:
