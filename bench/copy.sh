@@ -58,13 +58,15 @@ export NEMURIA_ROOT="$dir/root"
 # ---- The copy driver: the host copy called directly ----------------------
 
 tool="$dir/copy-files"
-core="$repo/build/host/libupdater_core.a"
-if [ -f "$core" ]; then
-    g++ -O2 -std=c++17 -I"$repo/src" "$repo/bench/copy/CopyFiles.cpp" "$core" -o "$tool"
-else
-    g++ -O2 -std=c++17 -I"$repo/src" "$repo/bench/copy/CopyFiles.cpp" \
-        "$repo/src/platform/posix/FileOps.cpp" "$repo/src/platform/posix/HostPath.cpp" -o "$tool"
+# The host's platform layer and the layers below it, as the host build made them.
+libs=()
+for layer in platform winlike text; do
+    libs+=("$repo/build/host/libupdater_$layer.a")
+done
+if [ ! -f "${libs[0]}" ]; then
+    (cd "$repo" && cmake --preset host >/dev/null && cmake --build --preset host -j2 >/dev/null)
 fi
+g++ -O2 -std=c++17 -I"$repo/src" "$repo/bench/copy/CopyFiles.cpp" "${libs[@]}" -o "$tool"
 
 # ---- Data ------------------------------------------------------------------
 
