@@ -21,6 +21,7 @@ void ShowErrorBox(const RunState& run, unsigned id, ...) {
     text.FormatV(format, args);
     va_end(args);
 
+    if (run.Observer != nullptr) run.Observer->ErrorShown(id, text.CStr());
     TraceFailure();
     ShowMessageBox(text.CStr(), run.Caption.CStr(), kBoxIconError);
 }

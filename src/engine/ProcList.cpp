@@ -73,6 +73,7 @@ ProcList BuildProcList(RunState& run, const TextString& names, int count) {
         ReleaseProcList(run, list);
         return nullptr;
     }
+    if (run.Observer != nullptr) run.Observer->ListBuilt(list);
     return list;
 }
 
@@ -85,7 +86,10 @@ bool ExecuteProcList(RunState& run, ProcList list) {
             return false;
         }
         ClearFailure();
-        if (!kind->execute(run, *entry)) return false;
+        if (run.Observer != nullptr) run.Observer->ProcedureStarting(**entry);
+        const bool carriedOn = kind->execute(run, *entry);
+        if (run.Observer != nullptr) run.Observer->ProcedureDone(**entry, carriedOn);
+        if (!carriedOn) return false;
     }
     return true;
 }

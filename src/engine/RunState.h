@@ -5,6 +5,7 @@
 #pragma once
 
 #include "engine/Command.h"
+#include "engine/RunObserver.h"
 #include "engine/Symbols.h"
 #include "text/TextString.h"
 
@@ -23,4 +24,5 @@ struct RunState {
     SymbolTableData SymbolTable;
     ProcListStack ProcListArray;
     CommandTable Commands;
+    RunObserver* Observer = nullptr;  // none in the updater
 };

@@ -9,6 +9,7 @@
 
 bool ReadSetting(RunState& run, const char* section, const char* key, TextString& out) {
     if (!ReadProfileText(run.ScriptFile.CStr(), section, key, out)) {
+        if (run.Observer != nullptr) run.Observer->SettingMissing(section, key);
         ShowErrorBox(run, kMsgBadSetting, section, key);
         return false;
     }
@@ -18,6 +19,7 @@ bool ReadSetting(RunState& run, const char* section, const char* key, TextString
 
 bool ReadIntSetting(RunState& run, const char* section, const char* key, int& out) {
     if (!ReadProfileInt(run.ScriptFile.CStr(), section, key, out)) {
+        if (run.Observer != nullptr) run.Observer->SettingMissing(section, key);
         ShowErrorBox(run, kMsgBadSetting, section, key);
         return false;
     }

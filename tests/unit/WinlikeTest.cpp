@@ -17,6 +17,7 @@
 #include "winlike/Arguments.h"
 #include "winlike/CodePage.h"
 #include "winlike/FindPattern.h"
+#include "winlike/FullPath.h"
 #include "winlike/IniFile.h"
 #include "winlike/ShellLink.h"
 #include "winlike/WindowsPath.h"

@@ -15,7 +15,7 @@
 
 #include "winlike/CodePage.h"
 #include "winlike/Conversion.h"
-#include "winlike/WindowsPath.h"
+#include "winlike/FullPath.h"
 
 namespace {
 
