@@ -39,6 +39,7 @@ ProcList BuildProcList(RunState& run, const TextString& names, int count) {
     for (int i = 0; i < count; ++i) {
         TextString section = names.Item(i, ",");
         section.Trim(" ");
+        if (run.Observer != nullptr) run.Observer->ProcedureBuilding(section.CStr());
         TextString mode;
         if (!ReadSetting(run, section.CStr(), "MODE", mode)) {
             ReleaseProcList(run, list);

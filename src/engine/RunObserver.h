@@ -9,6 +9,8 @@ class RunObserver {
 public:
     virtual ~RunObserver() = default;
 
+    // A procedure of a list is about to be built from its section.
+    virtual void ProcedureBuilding(const char* /*section*/) {}
     // A required key is missing (message 2 follows).
     virtual void SettingMissing(const char* /*section*/, const char* /*key*/) {}
     // An error box is about to be shown: its catalogue id and its text.
