@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -47,6 +48,31 @@ bool UnderWine() {
     return false;
 #endif
 }
+
+namespace {
+
+void SetVariable(const char* name, const char* value) {
+#ifdef _WIN32
+    _putenv_s(name, value != nullptr ? value : "");
+#else
+    if (value != nullptr) {
+        setenv(name, value, 1);
+    } else {
+        unsetenv(name);
+    }
+#endif
+}
+
+}  // namespace
+
+ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name), had_(false) {
+    const char* old = std::getenv(name);
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    SetVariable(name, value);
+}
+
+ScopedEnv::~ScopedEnv() { SetVariable(name_.c_str(), had_ ? old_.c_str() : nullptr); }
 
 void PrepareRun(RunState& run) {
     run.Commands = UpdaterCommands();

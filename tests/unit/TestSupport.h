@@ -16,6 +16,21 @@
 // in a few places (the tests say where).
 bool UnderWine();
 
+// Sets an environment variable (null: removes it) for the life of the
+// object, and puts back what was there.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_;
+    std::string old_;
+    bool had_;
+};
+
 // Readies a run as the updater readies its own: the updater's command kinds
 // and the caption "Test".
 void PrepareRun(RunState& run);
