@@ -192,6 +192,7 @@ TEST_F(FaultTest, RefusedAllocationWhileBuildingRunsNothing) {
             EXPECT_TRUE(allGranted) << "the sweep did not reach the end of the run";
             EXPECT_EQ(named.count(kind.record), 1u);
             EXPECT_EQ(named.count("ProcList"), 1u);
+            EXPECT_EQ(named.count("ProcListArray"), 1u);
         }
     }
 }

@@ -75,6 +75,7 @@ TEST(RegFileTest, ReadsValuesAsAnImportLeavesThem) {
         {"value removed", head + "\"A\"=\"1\"\r\n\"A\"=-\r\n", "A", "<no value>"},
         {"dword replaces a string", head + "\"A\"=\"1\"\r\n\"A\"=dword:00000001\r\n", "A",
          "<no value>"},
+        {"hex(0) replaces a string", head + "\"A\"=\"1\"\r\n\"A\"=hex(0):\r\n", "A", "<no value>"},
         {"hex continued over lines, next value read",
          head + "\"Bin\"=hex:01,02,\\\r\n  03,04,\\\r\n  05\r\n\"A\"=\"after\"\r\n", "A", "after"},
         {"expandable string (UTF-16 in version 5)",
@@ -154,19 +155,6 @@ TEST(RegFileTest, SurvivesJunk) {
 // Points the host root at a scratch folder whose system.reg the test writes.
 class HostRegistryTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const char* root = getenv("NEMURIA_ROOT");
-        hadRoot_ = root != nullptr;
-        if (hadRoot_) savedRoot_ = root;
-        setenv("NEMURIA_ROOT", dir.native().c_str(), 1);
-    }
-    void TearDown() override {
-        if (hadRoot_) {
-            setenv("NEMURIA_ROOT", savedRoot_.c_str(), 1);
-        } else {
-            unsetenv("NEMURIA_ROOT");
-        }
-    }
     void Registry(const std::string& body) {
         dir.Write("system.reg", std::string(kV5) + body);
     }
@@ -180,10 +168,7 @@ protected:
     }
 
     ScratchDir dir;
-
-private:
-    bool hadRoot_ = false;
-    std::string savedRoot_;
+    ScopedEnv root{"NEMURIA_ROOT", dir.native().c_str()};
 };
 
 TEST_F(HostRegistryTest, LooksApplicationsUpBelowLocalMachineOnly) {

@@ -1,5 +1,5 @@
-// Shortcut files. On the host: the shell link format read back by a reader
-// of its own and by lnkinfo, the window states, a file that appears whole or
+// Shortcut files. On the host: the files written whole, read back by
+// lnkinfo, the window states, a file that appears whole or
 // not at all, and the name limit. On Windows: the failures that leave no
 // file (what the Windows edition stores is compared with the host's files
 // by tests/wine/lnk-check.sh).
@@ -30,55 +30,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
-
-// What a reader finds in a shell link file.
-struct ReadLink {
-    std::string localPath;
-    std::u16string localPathWide;
-    std::u16string workingDirectory;
-    std::u16string arguments;
-};
-
-uint32_t Get16(const Bytes& b, size_t at) { return b.at(at) | (b.at(at + 1) << 8); }
-uint32_t Get32(const Bytes& b, size_t at) { return Get16(b, at) | (Get16(b, at + 2) << 16); }
-
-// Reads the structures in the order the format lays them out; false when
-// any size or offset does not add up.
-bool ParseLink(const Bytes& b, ReadLink& link) {
-    static const unsigned char kClsid[16] = {0x01, 0x14, 0x02, 0, 0, 0, 0, 0,
-                                             0xC0, 0, 0, 0, 0, 0, 0, 0x46};
-    if (b.size() < 0x4C || Get32(b, 0) != 0x4C || !std::equal(kClsid, kClsid + 16, b.begin() + 4)) {
-        return false;
-    }
-    const uint32_t flags = Get32(b, 0x14);
-    size_t at = 0x4C;
-    if (flags & 0x01) at += 2 + Get16(b, at);
-    if (flags & 0x02) {
-        const size_t size = Get32(b, at);
-        const size_t headerSize = Get32(b, at + 4);
-        if ((Get32(b, at + 8) & 1) == 0 || at + size > b.size()) return false;
-        for (size_t p = at + Get32(b, at + 16); b.at(p) != 0; ++p) link.localPath += char(b[p]);
-        if (headerSize >= 0x24) {
-            for (size_t p = at + Get32(b, at + 28); Get16(b, p) != 0; p += 2) {
-                link.localPathWide += char16_t(Get16(b, p));
-            }
-        }
-        at += size;
-    }
-    if ((flags & 0x80) == 0) return false;  // only Unicode strings are expected
-    auto counted = [&](std::u16string& text) {
-        const size_t count = Get16(b, at);
-        for (size_t i = 0; i < count; ++i) text += char16_t(Get16(b, at + 2 + 2 * i));
-        at += 2 + 2 * count;
-    };
-    std::u16string unused;
-    if (flags & 0x04) counted(unused);
-    if (flags & 0x08) counted(unused);
-    if (flags & 0x10) counted(link.workingDirectory);
-    if (flags & 0x20) counted(link.arguments);
-    if (flags & 0x40) counted(unused);
-    return at + 4 == b.size() && Get32(b, at) == 0;
-}
 
 Bytes ReadFileBytes(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -122,9 +73,11 @@ protected:
     ScratchDir dir;
 };
 
-// Each shortcut is read back by the reader above and, when it is installed,
-// by lnkinfo; the window state comes from the header, since this lnkinfo
-// always shows 0 for it.
+// Each file holds exactly the encoding of what the shortcut should hold
+// (the encoding itself is read back by the shell's link object under Wine,
+// WinlikeShellLink) and, where it is installed, lnkinfo reads its fields;
+// the window state is read from the header, since this lnkinfo always
+// shows 0 for it.
 TEST_F(ShortcutTest, StoresTargetFolderArgumentsAndWindowState) {
     struct Case {
         const char* target;
@@ -150,14 +103,17 @@ TEST_F(ShortcutTest, StoresTargetFolderArgumentsAndWindowState) {
     for (const Case& c : cases) {
         ASSERT_TRUE(CreateShortcut(c.target, dir.windows("link.LNK").c_str(), c.arguments,
                                    c.showNumber));
+        ShellLinkContent content;
+        content.targetAnsi = c.target;
+        content.target = c.wideTarget;
+        content.workingDirectory = WideFromAnsi(c.folder);
+        content.arguments = c.wideArguments;
+        content.showCommand = c.showCommand;
+        Bytes expected;
+        ASSERT_TRUE(EncodeShellLink(content, expected));
         const Bytes bytes = Read("link.LNK");
-        ReadLink link;
-        ASSERT_TRUE(ParseLink(bytes, link)) << c.target;
+        EXPECT_TRUE(bytes == expected) << c.target;
         EXPECT_EQ(bytes.at(shell_link::kShowCommandOffset), c.showCommand) << c.showNumber;
-        EXPECT_EQ(link.localPath, c.target);
-        EXPECT_EQ(link.localPathWide, c.wideTarget);
-        EXPECT_EQ(link.workingDirectory, WideFromAnsi(c.folder)) << c.target;
-        EXPECT_EQ(link.arguments, c.wideArguments) << c.target;
         if (!haveLnkinfo) continue;
         const auto fields = Lnkinfo(dir.at("link.LNK"));
         EXPECT_EQ(fields.at("Local path"), Utf8FromAnsi(c.target));
@@ -176,8 +132,7 @@ TEST_F(ShortcutTest, FileAppearsWholeOrNotAtAll) {
     // Made, then made again over the first.
     dir.Write("menu/Tool.LNK", "old content");
     ASSERT_TRUE(CreateShortcut(target.c_str(), dir.windows("menu\\Tool.LNK").c_str(), "", 1));
-    ReadLink link;
-    EXPECT_TRUE(ParseLink(Read("menu/Tool.LNK"), link));
+    EXPECT_EQ(Read("menu/Tool.LNK").at(0), 0x4C);  // a shell link's header, not the old content
     EXPECT_EQ(Names(dir.at("menu")), std::vector<std::string>{"Tool.LNK"});
 
     // Failures leave no file and no temporary file behind.

@@ -108,6 +108,26 @@ TEST(WinlikeCodePage, UnicodeTextInAnsi) {
     for (const Case& c : cases) EXPECT_EQ(Ansi(c.wide), c.ansi);
 }
 
+#ifndef _WIN32
+// The bytes of a script as Windows reads them into its code page: a
+// character with two codes comes back in the one Windows prefers; what
+// makes no character is "・" (0x81 0x45) with the byte after it.
+TEST(WinlikeCodePage, FileTextAsWindowsReadsIt) {
+    struct Case {
+        std::string bytes;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"a\x81\x7E\x83\x41", "a\x81\x7E\x83\x41"},  // "×" ends in 0x7E, "ア"
+        {"\x87\x90\xED\x40", "\x81\xE0\xFA\x5C"},     // NEC and IBM codes of "≒" and "纊"
+        {"a\x81 b", "a\x81\x45" "b"},
+        {"\x85\x40", "\x81\x45"},
+        {"x\x95", "x\x81\x45"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(WindowsAnsiText(c.bytes), c.text);
+}
+#endif
+
 TEST(WinlikeCodePage, NamesCompareAsWindowsComparesThem) {
     struct Case {
         const char* a;
@@ -240,29 +260,42 @@ std::set<std::string> Found(const std::vector<std::string>& names, const std::st
 }
 
 TEST(WinlikeFindPattern, WildcardsMatchAsFindFirstFileMatches) {
-    const std::vector<std::string> names = {"a.txt", "b.TXT", "readme", "a", "ab.c.d", "x.y"};
+    const std::vector<std::string> names = {"a", "a.txt", "ab.txt", "noext", "x.y.z", "x.y", "Mixed.Ini",
+                                            "readme.TXT", "long.html"};
     using Set = std::set<std::string>;
+    const Set all(names.begin(), names.end());
     struct Case {
         const char* pattern;
         Set found;
         bool wineDiffers;  // Wine rewrites this pattern otherwise
     };
     const Case cases[] = {
-        {"*", Set(names.begin(), names.end()), false},
-        {"*.*", Set(names.begin(), names.end()), false},
-        {"*.txt", {"a.txt", "b.TXT"}, false},
-        {"A.TXT", {"a.txt"}, false},
+        {"*", all, false},
+        {"*.*", all, false},
+        {"*.*.", all, false},
+        {"*.txt", {"a.txt", "ab.txt", "readme.TXT"}, false},
+        {"*.z", {"x.y.z"}, false},
+        {"x.*", {"x.y.z", "x.y"}, false},
+        {"?.txt", {"a.txt"}, false},
+        {"a*", {"a", "a.txt", "ab.txt"}, false},
+        // A dot before a wildcard also matches the end of the name.
         {"a.*", {"a", "a.txt"}, false},
-        {"ab.*", {"ab.c.d"}, false},
-        {"*.d", {"ab.c.d"}, false},
-        {"?.txt", {"a.txt", "b.TXT"}, false},
-        {"rea?me", {"readme"}, false},
+        // Letters in any case; trailing dots and blanks dropped.
+        {"MIXED.ini", {"Mixed.Ini"}, false},
+        {"a.txt. ", {"a.txt"}, false},
         {"nothing*", {}, false},
+        // A name has no second, short name here: "*.htm" does not find
+        // "long.html".
+        {"*.htm", {}, true},
         // "*." finds names without a dot; "?" also matches no character at
         // a dot or at the end.
-        {"*.", {"readme", "a"}, true},
+        {"*.", {"a", "noext"}, true},
+        {"x*.", {}, true},
         {"?", {"a"}, true},
+        {"??.txt", {"a.txt", "ab.txt"}, true},
+        {"x.??", {"x.y"}, true},
         {"a?txt", {}, true},
+        {"a??", {"a"}, true},
     };
     const bool wine = UnderWine();
     for (const Case& c : cases) {
