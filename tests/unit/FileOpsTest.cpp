@@ -15,13 +15,10 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 
-#include "platform/posix/CopyFaults.h"
 #endif
 
 namespace fs = std::filesystem;
@@ -272,67 +269,6 @@ TEST(FileOpsTest, CopyBitsAndLinks) {
     EXPECT_TRUE(fs::is_symlink(dir.at("link")));
     EXPECT_EQ(dir.Read("target"), "#!/bin/sh\n");
     EXPECT_EQ(ModeOf(dir.at("target")), 0750u);
-}
-
-// A copy that fails midway, from the disk filling up or the source failing
-// to read, leaves the old destination byte for byte and no stray file.
-TEST(FileOpsTest, CopyFailingMidwayKeepsTheOldFile) {
-    struct Case {
-        const char* name;
-        long long failAfter;
-        int error;
-        bool destinationExists;
-    };
-    const Case cases[] = {
-        {"full disk before the first byte", 0, ENOSPC, true},
-        {"full disk one byte before the end", (3 << 20) - 1, ENOSPC, true},
-        {"read error midway", 1234567, EIO, true},
-        {"full disk midway, no old file", 1 << 20, ENOSPC, false},
-    };
-    const std::string source = Pattern(3 << 20, 2);
-    const std::string old = Pattern(2 << 20, 3);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ScratchDir dir;
-        dir.Write("from.bin", source);
-        if (c.destinationExists) dir.Write("to.bin", old);
-        const std::set<std::string> before = Listing(dir.native());
-        SetCopyFailAfter(c.failAfter, c.error);
-        EXPECT_FALSE(CopyOneFile(dir.windows("from.bin").c_str(), dir.windows("to.bin").c_str()));
-        SetCopyFailAfter(-1, 0);
-        EXPECT_EQ(Listing(dir.native()), before);
-        EXPECT_TRUE(!c.destinationExists || dir.Read("to.bin") == old);
-        // Without the fault the same copy goes through.
-        ASSERT_TRUE(CopyOneFile(dir.windows("from.bin").c_str(), dir.windows("to.bin").c_str()));
-        EXPECT_TRUE(dir.Read("to.bin") == source);
-    }
-}
-
-// A small memory file system, where the disk really fills up, and where a
-// copy from another file system goes through the read and write loop.
-TEST(FileOpsTest, CopyOntoASmallFileSystem) {
-    ScratchDir dir;
-    fs::create_directory(dir.at("small"));
-    if (geteuid() != 0 || mount("tmpfs", dir.at("small").c_str(), "tmpfs", 0, "size=1m") != 0) {
-        GTEST_SKIP() << "no tmpfs can be mounted here";
-    }
-    struct Unmount {
-        std::string path;
-        ~Unmount() { umount2(path.c_str(), MNT_DETACH); }
-    } unmount{dir.at("small").string()};
-
-    const std::string old = Pattern(300 << 10, 4);
-    dir.Write("small/app.bin", old);
-    dir.Write("big.bin", Pattern(2 << 20, 5));
-    EXPECT_FALSE(CopyOneFile(dir.windows("big.bin").c_str(), dir.windows("small\\app.bin").c_str()));
-    EXPECT_TRUE(dir.Read("small/app.bin") == old);
-    EXPECT_EQ(Listing(dir.at("small")), std::set<std::string>{"app.bin"});
-
-    const std::string fits = Pattern(400 << 10, 6);
-    dir.Write("fits.bin", fits);
-    ASSERT_TRUE(CopyOneFile(dir.windows("fits.bin").c_str(), dir.windows("small\\app.bin").c_str()));
-    EXPECT_TRUE(dir.Read("small/app.bin") == fits);
-    EXPECT_EQ(Listing(dir.at("small")), std::set<std::string>{"app.bin"});
 }
 
 #endif  // _WIN32
