@@ -1,0 +1,111 @@
+// The rules of the script checker, as data: each file of tests/check/cases
+// is a script whose comment lines
+//
+//   ; expect: LINE SEVERITY RULE       a finding it must give (any order)
+//   ; expect-none                      it must give none
+//   ; src: FOLDER                      <Src> as the updater will see it
+//
+// name every finding the checker must report, and no other. Lines count
+// from the top of the file, the comment lines included.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "check/Checker.h"
+#include "check/Report.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// The case's directives, read from its bytes (a UTF-16 case holds them in
+// every other byte, so they are read from the bytes with NULs dropped).
+struct Case {
+    std::vector<std::string> expected;
+    std::string src;
+    bool none = false;  // "; expect-none": a script without findings
+};
+
+Case ReadCase(const std::string& bytes) {
+    std::string text;
+    for (char c : bytes) {
+        if (c != '\0') text += c;
+    }
+    Case found;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+        if (line.rfind("; expect: ", 0) == 0) {
+            std::istringstream words(line.substr(10));
+            std::string number, severity, rule;
+            words >> number >> severity >> rule;
+            found.expected.push_back(number + " " + severity + " " + rule);
+        } else if (line == "; expect-none") {
+            found.none = true;
+        } else if (line.rfind("; src: ", 0) == 0) {
+            found.src = line.substr(7);
+        }
+    }
+    std::sort(found.expected.begin(), found.expected.end());
+    return found;
+}
+
+std::vector<std::string> CaseNames() {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(CHECK_CASES_DIR)) {
+        if (entry.path().extension() == ".ini") names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class CheckCase : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(CheckCase, GivesItsFindingsAndNoOther) {
+    const fs::path path = fs::path(CHECK_CASES_DIR) / GetParam();
+    const Case expected = ReadCase(ReadBytes(path));
+    ASSERT_NE(expected.expected.empty(), !expected.none) << "a case names its findings, or says \"; expect-none\"";
+
+    const CheckReport report = CheckScript({path.string(), expected.src});
+    std::vector<std::string> found;
+    for (const Finding& finding : report.findings) {
+        ASSERT_NE(finding.rule, nullptr);
+        found.push_back(std::to_string(finding.line) + " " +
+                        (finding.severity == Severity::kError ? "error" : "warning") + " " + finding.rule->id);
+        // Every text the case reaches exists in both languages, with all
+        // its placeholders filled.
+        for (Language language : {Language::kEnglish, Language::kJapanese}) {
+            const std::string text = FindingText(finding, language);
+            EXPECT_NE(text, finding.message) << "no text for " << finding.message;
+            EXPECT_EQ(text.find('{'), std::string::npos) << text;
+            EXPECT_EQ(StopText(finding, language).find('{'), std::string::npos);
+        }
+    }
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, expected.expected) << TextReport({report}, Language::kEnglish);
+}
+
+std::string CaseTestName(const ::testing::TestParamInfo<std::string>& info) {
+    std::string name = info.param.substr(0, info.param.size() - 4);
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    }
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CheckCase, ::testing::ValuesIn(CaseNames()), CaseTestName);
+
+}  // namespace

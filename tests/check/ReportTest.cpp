@@ -1,0 +1,96 @@
+// The checker's texts: suggestions, where a run stops, and the compilers'
+// line form that editors read.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "check/Report.h"
+#include "check/Support.h"
+
+namespace {
+
+TEST(CheckSuggestion, NearestNameOnlyWhenCloseEnough) {
+    const std::vector<std::string> modes = {"EXIST", "DATE", "SWITCH", "MSGBOX", "COPY", "LAUNCH",
+                                            "DELETE", "LINK", "OSVER", "MAKEDIR", "ATTR"};
+    struct Case {
+        const char* word;
+        const char* nearest;
+    } cases[] = {
+        {"EXSIT", "EXIST"},     // two letters swapped
+        {"exsit", "EXIST"},     // letter case does not count
+        {"COPPY", "COPY"},      // one letter too many
+        {"MKDIR", "MAKEDIR"},   // two letters short of a long word
+        {"RUN", ""},            // nothing like it
+        {"COPY", ""},           // the word itself is no suggestion
+        {"X", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Nearest(c.word, modes), c.nearest) << c.word;
+    EXPECT_EQ(Nearest("<Desktp>", {"<Win>", "<Desktop>", "<Src>"}), "<Desktop>");
+}
+
+Finding StopFinding(std::vector<StopPlace::Branch> branches, std::vector<std::string> ran,
+                    std::vector<std::string> changed) {
+    Finding finding = MakeFinding("empty-list", nullptr, {"FILE"}, 12, "CLEAN", "FILE");
+    finding.hasStop = true;
+    finding.stop.branches = std::move(branches);
+    finding.stop.ranBefore = std::move(ran);
+    finding.stop.changedFiles = std::move(changed);
+    return finding;
+}
+
+TEST(CheckStop, TellsTheBranchesAndWhatRanBefore) {
+    struct Case {
+        Finding finding;
+        Language language;
+        const char* text;
+    } cases[] = {
+        {StopFinding({}, {}, {}), Language::kEnglish, "the run stops in the main list, before any procedure has run"},
+        {StopFinding({{"OUTER", 1}, {"INNER", 0}}, {"CHECK", "COPY"}, {"COPY"}), Language::kEnglish,
+         "the run stops in branch 0 of [INNER], inside branch 1 of [OUTER], after CHECK, COPY; COPY may already "
+         "have changed files"},
+        {StopFinding({{"OUTER", 1}, {"INNER", 0}}, {"CHECK"}, {}), Language::kJapanese,
+         "実行は[OUTER] の分岐 1の中の[INNER] の分岐 0で止まります（CHECK の後）"},
+        // A SWITCH that names its own list: its branch once, with the depth;
+        // the procedures that ran each once.
+        {StopFinding({{"LOOP", 1}, {"LOOP", 1}, {"LOOP", 1}}, {"CHECK", "CHECK", "CHECK"}, {}), Language::kEnglish,
+         "the run stops in branch 1 of [LOOP], 3 levels deep, after CHECK"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(StopText(c.finding, c.language), c.text);
+}
+
+TEST(CheckReportForm, CompilersLineFormWithRuleAndNote) {
+    CheckReport report;
+    report.file = "Setup.ini";
+    Finding error = StopFinding({{"BRANCH", 1}}, {"CHECK"}, {});
+    error.severity = Severity::kError;
+    Finding warning = MakeFinding("unknown-symbol", nullptr, {"<Desktp>"}, 31, "LINKS", "DST");
+    warning.suggestion = "<Desktop>";
+    Finding whole = MakeFinding("not-shift-jis", nullptr, {"3"}, 0);
+    report.findings = {error, warning, whole};
+    report.errors = 1;
+    report.warnings = 2;
+    EXPECT_EQ(TextReport({report}, Language::kEnglish),
+              "Setup.ini:12: error: [CLEAN] FILE: FILE is empty: the procedure stops the run when it runs "
+              "(message 4) [empty-list]\n"
+              "Setup.ini:12: note: the run stops in branch 1 of [BRANCH], after CHECK\n"
+              "Setup.ini:31: warning: [LINKS] DST: <Desktp> is no symbol: it stays in the value as written; did "
+              "you mean \"<Desktop>\"? [unknown-symbol]\n"
+              "Setup.ini: warning: line 3 holds bytes that are no Shift-JIS text: they are read as other "
+              "characters [not-shift-jis]\n"
+              "Setup.ini: 1 error(s), 2 warning(s)\n");
+}
+
+TEST(CheckReportForm, JsonEscapesAndReplacesBrokenText) {
+    CheckReport report;
+    report.file = "a\"b\\c.ini";
+    report.findings = {MakeFinding("unknown-symbol", nullptr, {"<A\tB>"}, 3, "S", "K")};
+    report.findings[0].args[0] += "\xff";  // no UTF-8
+    report.warnings = 1;
+    const std::string json = JsonReport({report}, Language::kEnglish, "1.0");
+    EXPECT_NE(json.find("\"file\": \"a\\\"b\\\\c.ini\""), std::string::npos) << json;
+    EXPECT_NE(json.find("<A\\tB>\xEF\xBF\xBD"), std::string::npos) << json;
+    EXPECT_EQ(json.find('\xff'), std::string::npos);
+}
+
+}  // namespace
