@@ -69,6 +69,23 @@ The scenario format (all keys but `script` optional):
                                # it writes argdump.txt in its working folder
                                # (argc=, arg1=..., backslashes as \x5C)
 
+  status = 2                   # host: run with --status and expect this exit
+                               # code (without it the exit code must be 0)
+  answers_option = true        # host: give the answers with --answers instead
+                               # of standard input
+  options = ["--explore"]      # host options, before "--" and `args`; such a
+                               # scenario runs on the host alone
+  host_only = "why"            # the scenario runs on the host alone
+  env = { NEMURIA_LANG = "en" }   # host: more environment variables
+  trace = '''...'''            # host: the text trace of the run (--trace),
+                               # compared line by line
+  trace_jsonl = '''...'''      # host: the JSON-lines trace, compared line by
+                               # line; each line's object gives the fields it
+                               # checks (others may be there too)
+  stdout = '''...'''           # host: the standard output, line by line
+  stdout_has = ["..."]         # host: lines the standard output must hold
+  stderr_has = ["..."]         # host: lines the standard error must hold
+
   [expect]                     # paths relative to the scratch folder, or
   exists = ["..."]             # Windows paths ("C:\\..." or "{desktop}\\x.lnk")
   missing = ["..."]            # found on the Linux side as the edition maps
@@ -124,6 +141,10 @@ Results: one line per scenario and edition ("PASS host typical-run",
 "FAIL win64 typical-run: ...", "SKIP win32 ...: ..."), then
 "N passed, N failed" (", N skipped" when any were).
 
+The host program runs with its own trace (--trace into the scenario's work
+folder), and a failure report shows the trace's lines; --answers-option gives
+every host scenario its answers with --answers instead of standard input.
+
 Other options: --screenshots DIR saves a PNG of every box of the Windows
 editions (DIR/<edition>-<scenario>-<n>.png); --display :N shows the boxes on
 that X display instead of a private Xvfb, and --hold SECONDS leaves each box
@@ -133,6 +154,7 @@ there that long before it is answered, so that a person can watch.
 import argparse
 import contextlib
 import hashlib
+import json
 import os
 import pathlib
 import pwd
@@ -261,16 +283,22 @@ def parse_boxes(output):
 
 
 @contextlib.contextmanager
-def traced(output):
+def traced(output, steps=None):
     """Adds the program's trace lines (NEMURIA_TRACE=1: the call, path and
-    error behind each error box) to a failure raised inside."""
+    error behind each error box) to a failure raised inside, and the steps
+    of the host program's own trace (--trace) when there are any."""
     try:
         yield
     except Failure as failure:
         trace = [line for line in output.split("\n") if line.startswith("trace: ")]
-        if not trace:
+        report = str(failure)
+        if trace:
+            report += "\n  the program's trace:\n    " + "\n    ".join(trace)
+        if steps:
+            report += "\n  the steps of the run (--trace):\n    " + "\n    ".join(steps)
+        if report == str(failure):
             raise
-        raise Failure(f"{failure}\n  the program's trace:\n    " + "\n    ".join(trace)) from None
+        raise Failure(report) from None
 
 
 def expected_boxes(scenario, places):
@@ -489,7 +517,79 @@ def input_lines(scenario):
 
 # ---- The host edition -----------------------------------------------------
 
-def run_host(scenario, program, work):
+def host_command(scenario, program, work, places, answers_option):
+    """The host program's command line: its own options (the trace into the
+    work folder, --status, --answers, the scenario's options), "--", then
+    the scenario's arguments; and the trace file."""
+    trace = work / ("trace.jsonl" if "trace_jsonl" in scenario else "trace.txt")
+    options = [f"--trace={trace}"]
+    if "status" in scenario:
+        options.append("--status")
+    if (answers_option or scenario.get("answers_option")) and scenario.get("answers"):
+        options += ["--answers", ",".join(scenario["answers"])]
+    options += [fill(option, places) for option in scenario.get("options", [])]
+    return [str(program)] + options + ["--"] + scenario.get("args", []), trace
+
+
+def trace_steps(trace):
+    """The lines of the trace file the program wrote, if it wrote one."""
+    try:
+        return trace.read_bytes().decode("utf-8", errors="replace").splitlines()
+    except OSError:
+        return []
+
+
+def compare_lines(what, shown, wanted):
+    """Compares two lists of lines and names the first that differs."""
+    if shown == wanted:
+        return
+    for number, (got, expected) in enumerate(zip(shown, wanted), 1):
+        if got != expected:
+            raise Failure(f"{what} differs at line {number}\n  shown:    {got!r}\n  expected: {expected!r}")
+    raise Failure(f"{what} has {len(shown)} lines, expected {len(wanted)}; the first extra line: "
+                  f"{(shown[len(wanted)] if len(shown) > len(wanted) else wanted[len(shown)])!r}")
+
+
+def compare_json_lines(shown, wanted):
+    """Each expected JSON object's fields must be those of the shown
+    object on the same line."""
+    if len(shown) != len(wanted):
+        raise Failure(f"the JSON trace has {len(shown)} lines, expected {len(wanted)}:\n    " + "\n    ".join(shown))
+    for number, (got, expected) in enumerate(zip(shown, wanted), 1):
+        try:
+            got_object = json.loads(got)
+        except ValueError as error:
+            raise Failure(f"line {number} of the JSON trace is no JSON ({error}): {got!r}")
+        expected_object = json.loads(expected)
+        differing = {key: got_object.get(key) for key, value in expected_object.items() if got_object.get(key) != value}
+        if differing:
+            raise Failure(f"line {number} of the JSON trace differs in {differing!r}\n  shown:    {got}\n"
+                          f"  expected: {expected}")
+
+
+def check_host_output(scenario, places, stdout, stderr, steps):
+    """The expectations of the host program's own outputs: its standard
+    output, lines of its standard error, and its trace."""
+    def lines(text):
+        return fill(text, places).rstrip("\n").split("\n") if text.strip() else []
+    if "stdout" in scenario:
+        compare_lines("the standard output", stdout.rstrip("\n").split("\n") if stdout else [],
+                      lines(scenario["stdout"]))
+    for line in scenario.get("stdout_has", []):
+        if fill(line, places) not in stdout.split("\n"):
+            raise Failure(f"the standard output lacks the line {fill(line, places)!r}:\n{stdout}")
+    for line in scenario.get("stderr_has", []):
+        if fill(line, places) not in stderr.split("\n"):
+            raise Failure(f"the standard error lacks the line {fill(line, places)!r}")
+    if "trace" in scenario:
+        compare_lines("the trace", steps, lines(scenario["trace"]))
+    if "trace_jsonl" in scenario:
+        # Placeholders stand inside JSON strings there.
+        escaped = {key: json.dumps(value)[1:-1] for key, value in places.items()}
+        compare_json_lines(steps, fill(scenario["trace_jsonl"], escaped).strip("\n").split("\n"))
+
+
+def run_host(scenario, program, work, answers_option=False):
     folder = work / "run"
     root = work / "root"
     places = scenario_places(scenario, folder, folder_places("host", root))
@@ -511,24 +611,33 @@ def run_host(scenario, program, work):
     # error box, which call failed on which path; a failure report shows it.
     env = dict(os.environ, NEMURIA_ROOT=str(root), LANG="C.UTF-8", LC_ALL="C.UTF-8", NEMURIA_TRACE="1")
     env.pop("NEMURIA_WINDOWS_FAMILY", None)
+    env.pop("NEMURIA_LANG", None)
     if scenario.get("family") == "95":
         env["NEMURIA_WINDOWS_FAMILY"] = "95"
+    env.update({key: fill(value, places) for key, value in scenario.get("env", {}).items()})
+    command, trace = host_command(scenario, folder / scenario.get("program", "updater"), work, places,
+                                  answers_option)
     # The boxes are read from a file, not a pipe: a program that the
     # updater starts may outlive it and would hold a pipe open.
-    (work / "answers.txt").write_bytes(input_lines(scenario).encode())
-    with open(work / "answers.txt", "rb") as answers, open(work / "stderr.txt", "wb") as output:
+    by_option = "--answers" in command[:command.index("--")]
+    (work / "answers.txt").write_bytes(b"" if by_option else input_lines(scenario).encode())
+    with open(work / "answers.txt", "rb") as answers, open(work / "stderr.txt", "wb") as output, \
+            open(work / "stdout.txt", "wb") as standard_output:
         try:
-            run = subprocess.run([str(folder / scenario.get("program", "updater"))] + scenario.get("args", []),
-                                 stdin=answers, stdout=subprocess.DEVNULL, stderr=output, cwd=folder, env=env,
-                                 timeout=30)
+            run = subprocess.run(command, stdin=answers, stdout=standard_output, stderr=output, cwd=folder,
+                                 env=env, timeout=30)
         except subprocess.TimeoutExpired:
             end_leftovers(folder)
             raise Failure("the program did not end within 30 s")
     stderr = (work / "stderr.txt").read_bytes().decode("utf-8", errors="replace")
-    if run.returncode != 0:
-        raise Failure(f"exit code {run.returncode}\n{stderr}")
-    with traced(stderr):
+    stdout = (work / "stdout.txt").read_bytes().decode("utf-8", errors="replace")
+    steps = trace_steps(trace)
+    wanted = scenario.get("status", 0)
+    with traced(stderr, steps):
+        if run.returncode != wanted:
+            raise Failure(f"exit code {run.returncode}" + (f", expected {wanted}" if wanted else "") + f"\n{stderr}")
         compare_boxes(parse_boxes(stderr), expected_boxes(scenario, places))
+        check_host_output(scenario, places, stdout, stderr, steps)
         check_files(expect, folder, places)
         unchanged.check()
 
@@ -849,6 +958,8 @@ def end_leftovers(folder):
 
 
 def run_windows(scenario, edition, programs, wine, work, options, name):
+    if scenario.get("host_only") or scenario.get("options"):
+        raise Skip("the host program's own: " + (scenario.get("host_only") or "its options"))
     why = wine.unavailable(edition)
     if why:
         raise Skip(why)
@@ -976,6 +1087,8 @@ def main():
     parser.add_argument("--display", help="show the boxes on this X display instead of a private Xvfb")
     parser.add_argument("--hold", type=float, default=0, help="seconds each box stays on screen")
     parser.add_argument("--keep", action="store_true", help="keep the Wine prefix (its folder is printed)")
+    parser.add_argument("--answers-option", action="store_true",
+                        help="give the host program the answers with --answers instead of standard input")
     parser.add_argument("scenarios", nargs="*", help="scenario folders (default: all)")
     args = parser.parse_args()
     editions = args.edition or ["host"]
@@ -1014,7 +1127,7 @@ def main():
     if "host" in editions:
         updater, _ = program_paths("host", args)
         for folder in folders:
-            one("host", folder, lambda scenario, work: run_host(scenario, updater, work))
+            one("host", folder, lambda scenario, work: run_host(scenario, updater, work, args.answers_option))
 
     windows = [edition for edition in editions if edition != "host"]
     if windows:

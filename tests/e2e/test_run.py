@@ -200,5 +200,56 @@ class Unchanged(unittest.TestCase):
                     assurance.check()
 
 
+
+class HostOutputs(unittest.TestCase):
+    """The host program's own options and outputs in a scenario."""
+
+    def test_command_line(self):
+        work = pathlib.Path("/w")
+        cases = [
+            ("plain", {"args": ["--help"]}, False,
+             ["/p", "--trace=/w/trace.txt", "--", "--help"]),
+            ("status, answers by option, own options", {"status": 3, "answers": ["yes", "ok"], "answers_option": True,
+                                                        "options": ["--root", "{src_host}/r"]}, False,
+             ["/p", "--trace=/w/trace.txt", "--status", "--answers", "yes,ok", "--root", "/s/r", "--"]),
+            ("answers by option for every scenario", {"answers": ["no"]}, True,
+             ["/p", "--trace=/w/trace.txt", "--answers", "no", "--"]),
+            ("no answers to give", {}, True, ["/p", "--trace=/w/trace.txt", "--"]),
+            ("a JSON trace", {"trace_jsonl": "{}"}, False, ["/p", "--trace=/w/trace.jsonl", "--"]),
+        ]
+        for name, scenario, by_option, wanted in cases:
+            with self.subTest(name):
+                command, _ = run.host_command(scenario, "/p", work, {"src_host": "/s"}, by_option)
+                self.assertEqual(command, wanted)
+
+    def test_lines_and_json_lines(self):
+        run.compare_lines("x", ["a", "b"], ["a", "b"])
+        for shown, wanted, said in [(["a", "c"], ["a", "b"], "at line 2"), (["a"], ["a", "b"], "has 1 lines"),
+                                    (["a", "b"], ["a"], "'b'")]:
+            with self.assertRaisesRegex(run.Failure, said):
+                run.compare_lines("x", shown, wanted)
+        shown = ['{"step": "box", "line": 3, "text": "a\\\\b"}', '{"step": "end"}']
+        run.compare_json_lines(shown, ['{"step": "box", "text": "a\\\\b"}', '{}'])
+        for wanted, said in [(['{"line": 4}', '{}'], "line 1"), (['{}'], "2 lines"),
+                             (['{}', '{"status": 0}'], "status")]:
+            with self.assertRaisesRegex(run.Failure, said):
+                run.compare_json_lines(shown, wanted)
+        with self.assertRaisesRegex(run.Failure, "no JSON"):
+            run.compare_json_lines(["{"], ["{}"])
+
+    def test_outputs(self):
+        places = {"src": "Z:\\a\\b", "src_host": "/a/b"}
+        scenario = {"stdout": "in {src}\n", "stdout_has": ["in {src}"], "stderr_has": ["e"],
+                    "trace": "x: {src_host}\n", "trace_jsonl": '{"path": "{src}"}'}
+        run.check_host_output({k: v for k, v in scenario.items() if k != "trace_jsonl"}, places,
+                              "in Z:\\a\\b\n", "e\n", ["x: /a/b"])
+        # In a JSON trace a placeholder stands inside a JSON string.
+        run.check_host_output({"trace_jsonl": scenario["trace_jsonl"]}, places, "", "",
+                              ['{"path": "Z:\\\\a\\\\b"}'])
+        with self.assertRaises(run.Failure):
+            run.check_host_output({"stderr_has": ["f"]}, places, "", "e\n", [])
+        with self.assertRaises(run.Failure):
+            run.check_host_output({"stdout": ""}, places, "out\n", "", [])
+
 if __name__ == "__main__":
     unittest.main()

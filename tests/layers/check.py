@@ -5,7 +5,8 @@ the platform seam may include a header of the operating system.
 
     tests/layers/check.py [--graph]
 
-Layers, from the top: app, commands, engine, platform (the seam's headers
+Layers, from the top: app and check (the script checker, a program of its
+own beside the updater), commands, engine, platform (the seam's headers
 and the bodies in win32/ and posix/), winlike, text. The last line is
 "N passed, N failed" over the three checks; --graph prints the edges.
 """
@@ -14,7 +15,7 @@ import re
 import sys
 
 SRC = pathlib.Path(__file__).resolve().parents[2] / "src"
-RANKS = {"app": 5, "commands": 4, "engine": 3, "platform": 2, "platform/win32": 2,
+RANKS = {"app": 5, "check": 5, "commands": 4, "engine": 3, "platform": 2, "platform/win32": 2,
          "platform/posix": 2, "winlike": 1, "text": 0}
 SYSTEM_HEADERS = re.compile(r"^(windows|objidl|shlobj|unistd|fcntl|dirent|pwd|signal|langinfo|sys/.*)\.h$")
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)

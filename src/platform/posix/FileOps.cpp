@@ -37,7 +37,9 @@
 #include "platform/posix/CopyFaults.h"
 #include "platform/posix/FileIo.h"
 #include "platform/posix/FileModes.h"
+#include "platform/posix/HostActions.h"
 #include "platform/posix/HostFilePath.h"
+#include "platform/posix/Rehearsal.h"
 #include "platform/posix/TempFile.h"
 #include "platform/posix/UniqueFd.h"
 
@@ -182,6 +184,7 @@ bool CopyOneFile(const char* source, const char* destination) {
     bool replacing = false;
     struct stat old;
     if (!ResolveDestination(to, replacing, old)) return false;
+    if (!RehearsalMayWrite(to)) return NoteFailure("write outside the rehearsal's copies", to.c_str(), EACCES);
     if (replacing) {
         // A copy onto the source itself, under whatever name, would destroy
         // it; a folder or a read-only file is not replaced.
@@ -217,7 +220,14 @@ bool CopyOneFile(const char* source, const char* destination) {
     // the name points at it, or a power cut could leave neither version.
     if (replacing && fsync(temp.Fd()) != 0) return NoteFailure("fsync", to.c_str(), errno);
     if (!temp.Close()) return NoteFailure("close", to.c_str(), errno);
-    return temp.RenameTo(to) || NoteFailure("rename", to.c_str(), errno);
+    if (!temp.RenameTo(to)) return NoteFailure("rename", to.c_str(), errno);
+    if (HostActionsHeard()) {
+        HostAction done{"copy", destination, to, replacing ? "replaced" : "created"};
+        done.from = source;
+        done.size = static_cast<long long>(sourceInfo.st_size);
+        TellHostAction(done);
+    }
+    return true;
 }
 
 bool DeleteOneFile(const char* path) {
@@ -238,13 +248,19 @@ bool DeleteOneFile(const char* path) {
     } else if (IsRunningProgramFile(info)) {
         return NoteFailure("file is a running program", host.c_str(), ETXTBSY);
     }
-    return unlink(host.c_str()) == 0 || NoteFailure("unlink", host.c_str(), errno);
+    if (!RehearsalMayWrite(host)) return NoteFailure("write outside the rehearsal's copies", host.c_str(), EACCES);
+    if (unlink(host.c_str()) != 0) return NoteFailure("unlink", host.c_str(), errno);
+    if (HostActionsHeard()) TellHostAction({"delete", path, host, "removed"});
+    return true;
 }
 
 bool MakeOneDirectory(const char* path) {
     std::string host;
     if (!MapHostPath(path, host)) return false;
-    return mkdir(host.c_str(), 0777) == 0 || NoteFailure("mkdir", host.c_str(), errno);
+    if (!RehearsalMayWrite(host)) return NoteFailure("write outside the rehearsal's copies", host.c_str(), EACCES);
+    if (mkdir(host.c_str(), 0777) != 0) return NoteFailure("mkdir", host.c_str(), errno);
+    if (HostActionsHeard()) TellHostAction({"makedir", path, host, "made"});
+    return true;
 }
 
 bool SetAttributes(const char* path, uint32_t attributes) {
@@ -263,5 +279,19 @@ bool SetAttributes(const char* path, uint32_t attributes) {
     } else {
         wanted = WritableMode(mode, CurrentUmask());
     }
-    return wanted == mode || chmod(host.c_str(), wanted) == 0 || NoteFailure("chmod", host.c_str(), errno);
+    if (wanted != mode) {
+        // The bits of the file a link leads to change.
+        if (Rehearsing() && !RehearsalMayWrite(ResolvedHostPath(host))) {
+            return NoteFailure("write outside the rehearsal's copies", host.c_str(), EACCES);
+        }
+        if (!UnshareForRehearsal(host)) return false;
+        if (chmod(host.c_str(), wanted) != 0) return NoteFailure("chmod", host.c_str(), errno);
+    }
+    if (HostActionsHeard()) {
+        const char* change = wanted == mode                     ? "unchanged"
+                             : (attributes & kAttrReadOnly) != 0 ? "read-only set"
+                                                                 : "read-only cleared";
+        TellHostAction({"attr", path, host, change});
+    }
+    return true;
 }

@@ -142,6 +142,39 @@ RootState& Root() {
     return state;
 }
 
+struct Redirect {
+    std::string from;
+    std::string to;
+};
+
+std::vector<Redirect>& Redirects() {
+    static std::vector<Redirect> redirects;
+    return redirects;
+}
+
+// `path` itself, or `to` when it is the folder `from` of a redirect.
+void ApplyRedirect(std::string& path) {
+    for (const Redirect& redirect : Redirects()) {
+        if (path == redirect.from) {
+            path = redirect.to;
+            return;
+        }
+    }
+}
+
+// The redirected form of `path` when it lies at or below the folder `from`
+// of a redirect; empty otherwise.
+std::string RedirectedBelow(const std::string& path) {
+    for (const Redirect& redirect : Redirects()) {
+        const std::string& from = redirect.from;
+        if (path == from) return redirect.to;
+        if (path.size() > from.size() && path.compare(0, from.size(), from) == 0 && path[from.size()] == '/') {
+            return redirect.to + path.substr(from.size());
+        }
+    }
+    return std::string();
+}
+
 // ---- Windows paths -------------------------------------------------------
 
 std::string DriveCFolder() { return JoinHostPath(HostRoot(), kDriveC); }
@@ -189,6 +222,8 @@ bool MapAsWritten(const char* windowsPath, std::string& hostPath) {
         if (result.back() != '/') result += '/';
         result += name;
     }
+    const std::string redirected = RedirectedBelow(result);
+    if (!redirected.empty()) result = redirected;
     hostPath.swap(result);
     return true;
 }
@@ -213,6 +248,12 @@ void EnsureHostRoot() {
     root.resolved = CreateRoot(root.configured);
 }
 
+std::string ConfiguredHostRoot() { return ConfiguredRoot(); }
+
+void RedirectHostFolder(const std::string& from, const std::string& to) {
+    Redirects().push_back({from, to});
+}
+
 std::string HostLoginName() {
     std::string login;
     const passwd* user = getpwuid(getuid());
@@ -233,7 +274,11 @@ bool ToHostSearchPath(const char* windowsPath, HostSearchPath& search) {
     WindowsPathParts path;
     if (!ParseHostWindowsPath(windowsPath, path)) return false;
     std::string folder = path.drive == 'C' ? DriveCFolder() : std::string("/");
-    for (const std::string& part : path.folders) AppendResolvedName(folder, part);
+    const bool redirecting = !Redirects().empty();
+    for (const std::string& part : path.folders) {
+        AppendResolvedName(folder, part);
+        if (redirecting) ApplyRedirect(folder);
+    }
     search.folder.swap(folder);
     search.name = path.name;
     search.driveRoot = path.folders.empty();
@@ -246,6 +291,7 @@ bool ToHostPath(const char* windowsPath, std::string& hostPath) {
     const std::string name = TrimTrailingDotsAndBlanks(search.name);
     hostPath.swap(search.folder);
     if (!name.empty()) AppendResolvedName(hostPath, name);
+    if (!Redirects().empty()) ApplyRedirect(hostPath);
     return true;
 }
 
@@ -277,7 +323,16 @@ bool ToHostPathAsWritten(const char* windowsPath, std::string& hostPath) {
 
 std::string ToWindowsPath(const std::string& hostPath) {
     if (hostPath.empty()) return std::string();
-    const std::string absolute = AbsoluteHostPath(hostPath);
+    std::string absolute = AbsoluteHostPath(hostPath);
+    // A redirected folder keeps the name a real run gives it: the program's
+    // folder stays on Z:, and the real root's drive C: is the copy's C:.
+    const std::string redirected = RedirectedBelow(absolute);
+    if (!redirected.empty()) {
+        char onDrive = 'Z';
+        std::vector<std::string> ignored;
+        WindowsComponents(redirected, onDrive, ignored);
+        if (onDrive == 'C') absolute = redirected;
+    }
     char drive = 'Z';
     std::vector<std::string> parts;
     WindowsComponents(absolute, drive, parts);

@@ -20,6 +20,17 @@ const std::string& HostRoot();
 // that already exists. Start-up calls it once.
 void EnsureHostRoot();
 
+// Where the root is configured to be ($NEMURIA_ROOT or the default), as an
+// absolute path; nothing is created or resolved.
+std::string ConfiguredHostRoot();
+
+// From now on, a Windows path that leads into the host folder `from`
+// (absolute, without symbolic links) leads into `to` instead, and a host
+// path below `from` that lies on drive C: once moved to `to` is named by
+// its C: path. A rehearsal of a script runs so against copies of the root
+// and of the program's folder, under the same Windows paths as a real run.
+void RedirectHostFolder(const std::string& from, const std::string& to);
+
 // The login name that names the per-user folders below C:\Users.
 std::string HostLoginName();
 

@@ -43,7 +43,9 @@
 #include "winlike/Arguments.h"
 #include "winlike/Conversion.h"
 #include "winlike/WindowsPath.h"
+#include "platform/posix/HostActions.h"
 #include "platform/posix/HostFilePath.h"
+#include "platform/posix/Rehearsal.h"
 #include "platform/posix/UniqueFd.h"
 
 namespace {
@@ -136,6 +138,15 @@ bool LaunchProgram(const char* program, const char* parameters, bool wait) {
     if (!MapHostFilePath(program, hostProgram) || !MapHostPath(folder.CStr(), hostFolder)) {
         return false;
     }
+    // A rehearsal starts nothing: the start counts as made.
+    if (Rehearsing()) {
+        if (HostActionsHeard()) {
+            HostAction pretended{"launch", program, hostProgram, "not started"};
+            pretended.arguments = parameters;
+            TellHostAction(pretended);
+        }
+        return true;
+    }
 
     std::vector<std::string> arguments = SplitArguments(parameters);
     std::vector<char*> argv;
@@ -168,5 +179,11 @@ bool LaunchProgram(const char* program, const char* parameters, bool wait) {
     // Without wait the child is the intermediate one, which ends at once.
     const bool ended = WaitForEnd(child);
     if (startError != 0) return NoteFailure("start the program", hostProgram.c_str(), startError);
-    return ended || !wait || NoteFailure("wait for the program", hostProgram.c_str(), errno);
+    if (!ended && wait) return NoteFailure("wait for the program", hostProgram.c_str(), errno);
+    if (HostActionsHeard()) {
+        HostAction started{"launch", program, hostProgram, wait ? "ended" : "started"};
+        started.arguments = parameters;
+        TellHostAction(started);
+    }
+    return true;
 }

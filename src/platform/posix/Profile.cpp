@@ -13,6 +13,7 @@
 
 #include "platform/posix/FileIo.h"
 #include "platform/posix/HostFilePath.h"
+#include "platform/posix/ProfileFile.h"
 #include "platform/posix/UniqueFd.h"
 #include "winlike/Conversion.h"
 #include "winlike/IniFile.h"
@@ -59,6 +60,8 @@ const IniFile& LoadScript(const char* file) {
 std::string AsRead(const char* name) { return name != nullptr ? WindowsAnsiText(name) : std::string(); }
 
 }  // namespace
+
+const IniFile& ProfileFileAsRead(const char* file) { return LoadScript(file); }
 
 unsigned ProfileString(const char* section, const char* key, const char* fallback,
                        char* buffer, unsigned size, const char* file) {

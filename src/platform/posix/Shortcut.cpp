@@ -24,7 +24,9 @@
 #include "platform/Shortcut.h"
 #include "platform/posix/FileIo.h"
 #include "platform/posix/FileModes.h"
+#include "platform/posix/HostActions.h"
 #include "platform/posix/HostFilePath.h"
+#include "platform/posix/Rehearsal.h"
 #include "platform/posix/TempFile.h"
 #include "platform/posix/UniqueFd.h"
 #include "winlike/Conversion.h"
@@ -87,5 +89,18 @@ bool CreateShortcut(const char* target, const char* linkFile, const char* argume
 
     std::vector<unsigned char> bytes;
     if (!EncodeShellLink(content, bytes)) return NoteFailure("encode the shortcut", linkFile, EOVERFLOW);
-    return WriteFileInPlace(hostLink, bytes);
+    if (!RehearsalMayWrite(hostLink)) {
+        return NoteFailure("write outside the rehearsal's copies", hostLink.c_str(), EACCES);
+    }
+    struct stat before;
+    const bool replacing = lstat(hostLink.c_str(), &before) == 0;
+    if (!WriteFileInPlace(hostLink, bytes)) return false;
+    if (HostActionsHeard()) {
+        HostAction done{"link", linkFile, hostLink, replacing ? "replaced" : "created"};
+        done.from = target;
+        done.size = static_cast<long long>(bytes.size());
+        done.arguments = arguments;
+        TellHostAction(done);
+    }
+    return true;
 }
