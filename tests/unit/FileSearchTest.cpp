@@ -22,9 +22,6 @@ namespace {
 class FileSearchTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* root = getenv("NEMURIA_ROOT");
-        savedRoot_ = root != nullptr ? root : "";
-        setenv("NEMURIA_ROOT", dir.at("root").c_str(), 1);
         for (const char* name : {"a", "a.txt", "ab.txt", "noext", ".hidden", "x.y.z", "Mixed.Ini",
                                  "readme.TXT", "long.html"}) {
             dir.Write(std::string("d/") + name, "");
@@ -32,13 +29,9 @@ protected:
         fs::create_directories(dir.at("d/Sub/inner"));
         folder = dir.windows("d");
     }
-    void TearDown() override { setenv("NEMURIA_ROOT", savedRoot_.c_str(), 1); }
-
     ScratchDir dir;
+    ScopedEnv root{"NEMURIA_ROOT", dir.at("root").c_str()};
     std::string folder;  // the folder "d" in Windows form
-
-private:
-    std::string savedRoot_;
 };
 
 // Every name the search finds, in order, joined by spaces.

@@ -114,28 +114,12 @@ TEST(FileTimeTest, FileHeldOpenCountsAsOlder) {
 
 #else
 
-// Sets TZ for the life of the object and puts the old value back after.
-// The change is not announced with tzset: the program must see it anyway.
-class TimeZone {
-public:
-    explicit TimeZone(const char* zone) {
-        const char* old = getenv("TZ");
-        hadOld_ = old != nullptr;
-        if (hadOld_) old_ = old;
-        setenv("TZ", zone, 1);
-    }
-    ~TimeZone() {
-        if (hadOld_) {
-            setenv("TZ", old_.c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-
-private:
-    bool hadOld_;
-    std::string old_;
+// Sets TZ for the life of the object. The change is not announced with
+// tzset: the program must see it anyway.
+struct TimeZone {
+    explicit TimeZone(const char* zone) : tz("TZ", zone) {}
+    ~TimeZone() { tzset(); }
+    ScopedEnv tz;
 };
 
 // The day is that of local time: east of UTC a file written late in the

@@ -30,26 +30,17 @@ std::string RealPath(const fs::path& path) {
 class HostPathTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* root = getenv("NEMURIA_ROOT");
-        savedRoot_ = root != nullptr ? root : "";
-        savedFolder_ = fs::current_path();
-        UseRoot(dir.at("root"));
         scratch = RealPath(dir.native());  // as the host names it, without links
         drive_c = HostRoot() + "/drive_c";
     }
-    void TearDown() override {
-        fs::current_path(savedFolder_);
-        setenv("NEMURIA_ROOT", savedRoot_.c_str(), 1);
-    }
+    void TearDown() override { fs::current_path(savedFolder_); }
     static void UseRoot(const fs::path& root) { setenv("NEMURIA_ROOT", root.c_str(), 1); }
 
     ScratchDir dir;
+    ScopedEnv root_{"NEMURIA_ROOT", dir.at("root").c_str()};  // UseRoot changes it, this puts it back
+    fs::path savedFolder_ = fs::current_path();
     std::string scratch;
     std::string drive_c;
-
-private:
-    std::string savedRoot_;
-    fs::path savedFolder_;
 };
 
 std::string Mapped(const std::string& windowsPath) {

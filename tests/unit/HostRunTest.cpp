@@ -215,16 +215,7 @@ TEST(ExplainTest, LinesNameTheSectionKeyAndWord) {
 }
 
 TEST(ExplainTest, EnglishIsWantedByLanguageOrLocale) {
-    struct Saved {
-        const char* name;
-        std::string value;
-        bool set;
-    };
-    std::vector<Saved> saved;
-    for (const char* name : {"NEMURIA_LANG", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = getenv(name);
-        saved.push_back({name, value != nullptr ? value : "", value != nullptr});
-    }
+    ScopedEnv messages("LC_MESSAGES", nullptr), lang("LANG", nullptr);
     const struct {
         const char* language;  // NEMURIA_LANG; null: unset
         const char* locale;    // LC_ALL; null: unset (and no other locale variable)
@@ -237,13 +228,10 @@ TEST(ExplainTest, EnglishIsWantedByLanguageOrLocale) {
         {nullptr, nullptr, true, true},       {"", "de_DE.UTF-8", true, false},
     };
     for (const auto& c : cases) {
-        for (const char* name : {"LC_MESSAGES", "LANG"}) unsetenv(name);
-        c.language != nullptr ? setenv("NEMURIA_LANG", c.language, 1) : unsetenv("NEMURIA_LANG");
-        c.locale != nullptr ? setenv("LC_ALL", c.locale, 1) : unsetenv("LC_ALL");
+        ScopedEnv language("NEMURIA_LANG", c.language), locale("LC_ALL", c.locale);
         EXPECT_EQ(EnglishWanted(c.option), c.wanted)
             << (c.language ? c.language : "-") << " " << (c.locale ? c.locale : "-") << " " << c.option;
     }
-    for (const Saved& s : saved) s.set ? setenv(s.name, s.value.c_str(), 1) : unsetenv(s.name);
 }
 
 // ---- Exploring ------------------------------------------------------------------------

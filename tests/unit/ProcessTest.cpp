@@ -72,18 +72,6 @@ bool WaitForFile(const fs::path& file, std::chrono::seconds limit) {
 
 class LaunchTest : public ::testing::Test {
 protected:
-    void TearDown() override { SetDelay(nullptr); }
-
-    // How long argdump waits before it records (inherited through the
-    // environment); null: no wait.
-    static void SetDelay(const char* milliseconds) {
-        if (milliseconds != nullptr) {
-            setenv("ARGDUMP_DELAY_MS", milliseconds, 1);
-        } else {
-            unsetenv("ARGDUMP_DELAY_MS");
-        }
-    }
-
     // A copy of argdump at `relative` in the scratch folder; its Windows path.
     std::string Install(const std::string& relative) {
         const fs::path file = dir.at(relative);
@@ -162,7 +150,7 @@ TEST_F(LaunchTest, ProgramsThatCannotStartAreFailures) {
 
 TEST_F(LaunchTest, WaitReturnsAfterTheEndWhateverTheExitCode) {
     const std::string program = Install("w/argdump");
-    SetDelay("300");
+    ScopedEnv delay("ARGDUMP_DELAY_MS", "300");  // argdump waits before it records
     const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(LaunchProgram(program.c_str(), "", true));
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
@@ -175,7 +163,7 @@ TEST_F(LaunchTest, WaitReturnsAfterTheEndWhateverTheExitCode) {
 
 TEST_F(LaunchTest, NoWaitReturnsOnceStartedAndLeavesNoZombie) {
     const std::string program = Install("n/argdump");
-    SetDelay("1500");
+    ScopedEnv delay("ARGDUMP_DELAY_MS", "1500");
     ASSERT_TRUE(LaunchProgram(program.c_str(), "x", false));
     // Still running: its record comes only after the delay, and its file
     // can be neither replaced nor deleted meanwhile, as on Windows.

@@ -192,9 +192,7 @@ TEST(SymbolsTest, ParentStepsOfALongValue) {
 
 TEST(SymbolsTest, ApplicationLookups) {
     ScratchDir dir;
-    const char* saved = std::getenv("NEMURIA_ROOT");
-    const std::string savedRoot = saved ? saved : "";
-    setenv("NEMURIA_ROOT", dir.native().c_str(), 1);
+    ScopedEnv root("NEMURIA_ROOT", dir.native().c_str());
     dir.Write("system.reg",
               "REGEDIT4\r\n\r\n"
               "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\tool.exe]\r\n"
@@ -225,7 +223,6 @@ TEST(SymbolsTest, ApplicationLookups) {
     for (const Case& c : cases) {
         EXPECT_EQ(Expanded(c.value), c.expected) << c.value;
     }
-    setenv("NEMURIA_ROOT", savedRoot.c_str(), 1);
 }
 #endif
 
