@@ -11,6 +11,7 @@
 
 #include "UpdaterVersion.h"
 #include "check/Checker.h"
+#include "check/Options.h"
 #include "check/Report.h"
 #include "platform/CheckerIo.h"
 
@@ -65,15 +66,6 @@ const char kUsageJa[] =
     "\n"
     "終了コード: エラーなしは 0、エラーありは 1、コマンドラインの誤りは 2。\n";
 
-struct Options {
-    std::string format = "text";
-    Language language = Language::kEnglish;
-    bool warningsAsErrors = false;
-    std::string src;
-    std::string graph;
-    std::vector<std::string> scripts;
-};
-
 int Usage(const std::string& problem, Language language) {
     WriteConsoleText("updater-check: " + problem + "\n\n" +
                          (language == Language::kJapanese ? kUsageJa : kUsageEn),
@@ -81,74 +73,27 @@ int Usage(const std::string& problem, Language language) {
     return 2;
 }
 
-std::string Extension(const std::string& path) {
-    const size_t dot = path.find_last_of('.');
-    const size_t separator = path.find_last_of("/\\");
-    if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) return std::string();
-    std::string extension = path.substr(dot + 1);
-    for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return extension;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    Options options;
+    CheckOptions options;
     options.language = UserPrefersJapanese() ? Language::kJapanese : Language::kEnglish;
-    // The language comes first, so that every later word is in it.
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::string(argv[i]) == "--lang") {
-            const std::string lang = argv[i + 1];
-            if (lang == "ja") options.language = Language::kJapanese;
-            if (lang == "en") options.language = Language::kEnglish;
-        }
+    std::string problem;
+    if (!ParseCheckOptions(std::vector<std::string>(argv + 1, argv + argc), options, problem)) {
+        return Usage(problem, options.language);
     }
-    bool onlyScripts = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string word = argv[i];
-        const auto value = [&](std::string& into) {
-            if (i + 1 >= argc) return false;
-            into = argv[++i];
-            return true;
-        };
-        if (onlyScripts || word.empty() || word[0] != '-') {
-            options.scripts.push_back(word);
-        } else if (word == "--") {
-            onlyScripts = true;
-        } else if (word == "--help" || word == "-h") {
-            WriteConsoleText(options.language == Language::kJapanese ? kUsageJa : kUsageEn, false);
-            return 0;
-        } else if (word == "--version") {
-            WriteConsoleText(std::string("updater-check ") + UPDATER_VERSION_TEXT + "\n", false);
-            return 0;
-        } else if (word == "--format") {
-            if (!value(options.format) ||
-                (options.format != "text" && options.format != "json" && options.format != "sarif")) {
-                return Usage("--format takes text, json or sarif", options.language);
-            }
-        } else if (word == "--lang") {
-            std::string lang;
-            if (!value(lang) || (lang != "en" && lang != "ja")) return Usage("--lang takes en or ja", options.language);
-        } else if (word == "--warnings-as-errors" || word == "-Werror") {
-            options.warningsAsErrors = true;
-        } else if (word == "--src") {
-            std::string folder;
-            if (!value(folder)) return Usage("--src takes a folder", options.language);
-            options.src = FolderForRun(folder.c_str());
-        } else if (word == "--root") {
-            std::string folder;
-            if (!value(folder)) return Usage("--root takes a folder", options.language);
-            if (!UseHostRoot(folder.c_str())) return Usage("--root is an option of the host edition", options.language);
-        } else if (word == "--graph") {
-            if (!value(options.graph)) return Usage("--graph takes a file name", options.language);
-        } else {
-            return Usage("unknown option " + word, options.language);
-        }
+    if (options.help) {
+        WriteConsoleText(options.language == Language::kJapanese ? kUsageJa : kUsageEn, false);
+        return 0;
     }
-    if (options.scripts.empty()) return Usage("no script to check", options.language);
-    if (!options.graph.empty() && options.scripts.size() != 1) {
-        return Usage("--graph draws one script at a time", options.language);
+    if (options.version) {
+        WriteConsoleText(std::string("updater-check ") + UPDATER_VERSION_TEXT + "\n", false);
+        return 0;
     }
+    if (!options.root.empty() && !UseHostRoot(options.root.c_str())) {
+        return Usage("--root is an option of the host edition", options.language);
+    }
+    if (!options.src.empty()) options.src = FolderForRun(options.src.c_str());
 
     std::vector<CheckReport> reports;
     bool failed = false;
@@ -168,8 +113,7 @@ int main(int argc, char** argv) {
 
     if (!options.graph.empty()) {
         const std::string dot = GraphDot(reports.front(), options.language);
-        const std::string extension = Extension(options.graph);
-        std::string problem;
+        const std::string extension = LowerExtension(options.graph);
         if (extension == "dot" || extension == "gv") {
             std::ofstream out(options.graph, std::ios::binary);
             out << dot;

@@ -144,6 +144,8 @@ TEST(WinlikeCodePage, NamesCompareAsWindowsComparesThem) {
         {"a", "a ", false},
     };
     for (const Case& c : cases) EXPECT_EQ(SameNameNoCase(c.a, c.b), c.same) << c.a << " " << c.b;
+    // A name may end in a lead byte: nothing after the name is compared.
+    EXPECT_TRUE(SameNameNoCase(std::string_view("ab\x81X", 3), std::string_view("ab\x81Y", 3)));
     EXPECT_TRUE(EqualsAsciiNoCase("Tool.EXE", "tool.exe"));
     EXPECT_EQ(Utf8CharacterCount("a表ｱ"), 3u);
 }

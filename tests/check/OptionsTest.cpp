@@ -1,0 +1,66 @@
+// The checker's command line.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "check/Options.h"
+
+namespace {
+
+TEST(CheckOptionsTest, ReadsTheCommandLine) {
+    const struct {
+        std::vector<std::string> arguments;
+        std::string problem;  // empty: none
+        std::string read;     // what was read, in the words below; on a problem, the language
+    } cases[] = {
+        {{"a.ini", "b.ini"}, "", "text en a.ini b.ini"},
+        {{"--format", "sarif", "--lang", "ja", "-Werror", "a.ini"}, "", "sarif ja werror a.ini"},
+        {{"a.ini", "--format", "json", "--warnings-as-errors"}, "", "json en werror a.ini"},
+        {{"--src", "C:\\Setup", "--root", "/r", "--graph", "g.svg", "a.ini"}, "",
+         "text en src=C:\\Setup root=/r graph=g.svg a.ini"},
+        {{"--", "--help", "-x.ini"}, "", "text en --help -x.ini"},
+        {{"", "a.ini"}, "", "text en  a.ini"},
+        {{"a.ini", "--help", "--bogus"}, "", "help"},
+        {{"--version"}, "", "version"},
+        {{"--bogus", "--lang", "ja", "a.ini"}, "unknown option --bogus", "ja"},
+        {{"--format", "xml", "a.ini"}, "--format takes text, json or sarif", ""},
+        {{"a.ini", "--format"}, "--format takes text, json or sarif", ""},
+        {{"--lang", "de", "a.ini"}, "--lang takes en or ja", ""},
+        {{"a.ini", "--src"}, "--src takes a folder", ""},
+        {{"--root", "", "a.ini"}, "--root takes a folder", ""},
+        {{"a.ini", "--graph"}, "--graph takes a file name", ""},
+        {{}, "no script to check", ""},
+        {{"--graph", "g.dot", "a.ini", "b.ini"}, "--graph draws one script at a time", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.empty() ? "(none)" : c.arguments[0]);
+        CheckOptions options;
+        std::string problem;
+        EXPECT_EQ(ParseCheckOptions(c.arguments, options, problem), c.problem.empty());
+        EXPECT_EQ(problem, c.problem);
+        if (!c.problem.empty()) {
+            if (!c.read.empty()) {
+                EXPECT_EQ(options.language == Language::kJapanese ? "ja" : "en", c.read);
+            }
+            continue;
+        }
+        std::string read;
+        if (options.help) read = "help";
+        if (options.version) read = "version";
+        if (read.empty()) {
+            read = options.format + (options.language == Language::kJapanese ? " ja" : " en");
+            if (options.warningsAsErrors) read += " werror";
+            if (!options.src.empty()) read += " src=" + options.src;
+            if (!options.root.empty()) read += " root=" + options.root;
+            if (!options.graph.empty()) read += " graph=" + options.graph;
+            for (const std::string& script : options.scripts) read += " " + script;
+        }
+        EXPECT_EQ(read, c.read);
+    }
+    EXPECT_EQ(LowerExtension("out/Graph.SVG"), "svg");
+    EXPECT_EQ(LowerExtension("a.b/graph"), "");
+    EXPECT_EQ(LowerExtension("a\\graph.Dot"), "dot");
+}
+
+}  // namespace
