@@ -1,7 +1,9 @@
 // The rules of the script checker, as data: each file of tests/check/cases
 // is a script whose comment lines
 //
-//   ; expect: LINE SEVERITY RULE       a finding it must give (any order)
+//   ; expect: LINE SEVERITY RULE [SUGGESTION]
+//                                      a finding it must give (any order),
+//                                      with the name it suggests
 //   ; expect-none                      it must give none
 //   ; src: FOLDER                      <Src> as the updater will see it
 //
@@ -34,6 +36,7 @@ std::string ReadBytes(const fs::path& path) {
 // every other byte, so they are read from the bytes with NULs dropped).
 struct Case {
     std::vector<std::string> expected;
+    std::vector<std::string> suggestions;  // "LINE RULE SUGGESTION"
     std::string src;
     bool none = false;  // "; expect-none": a script without findings
 };
@@ -50,9 +53,10 @@ Case ReadCase(const std::string& bytes) {
         while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
         if (line.rfind("; expect: ", 0) == 0) {
             std::istringstream words(line.substr(10));
-            std::string number, severity, rule;
-            words >> number >> severity >> rule;
+            std::string number, severity, rule, suggestion;
+            words >> number >> severity >> rule >> suggestion;
             found.expected.push_back(number + " " + severity + " " + rule);
+            if (!suggestion.empty()) found.suggestions.push_back(number + " " + rule + " " + suggestion);
         } else if (line == "; expect-none") {
             found.none = true;
         } else if (line.rfind("; src: ", 0) == 0) {
@@ -81,10 +85,12 @@ TEST_P(CheckCase, GivesItsFindingsAndNoOther) {
 
     const CheckReport report = CheckScript({path.string(), expected.src});
     std::vector<std::string> found;
+    std::vector<std::string> suggested;
     for (const Finding& finding : report.findings) {
         ASSERT_NE(finding.rule, nullptr);
         found.push_back(std::to_string(finding.line) + " " +
                         (finding.severity == Severity::kError ? "error" : "warning") + " " + finding.rule->id);
+        suggested.push_back(std::to_string(finding.line) + " " + finding.rule->id + " " + finding.suggestion);
         // Every text the case reaches exists in both languages, with all
         // its placeholders filled.
         for (Language language : {Language::kEnglish, Language::kJapanese}) {
@@ -94,8 +100,15 @@ TEST_P(CheckCase, GivesItsFindingsAndNoOther) {
             EXPECT_EQ(StopText(finding, language).find('{'), std::string::npos);
         }
     }
+    // The report reads from the top: by line, and on one line errors first.
+    EXPECT_TRUE(std::is_sorted(report.findings.begin(), report.findings.end(), [](const Finding& a, const Finding& b) {
+        return a.line != b.line ? a.line < b.line : a.severity == Severity::kError && b.severity != Severity::kError;
+    }));
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, expected.expected) << TextReport({report}, Language::kEnglish);
+    for (const std::string& suggestion : expected.suggestions) {
+        EXPECT_NE(std::find(suggested.begin(), suggested.end(), suggestion), suggested.end()) << suggestion;
+    }
 }
 
 std::string CaseTestName(const ::testing::TestParamInfo<std::string>& info) {

@@ -7,6 +7,8 @@
 
 #include "check/Report.h"
 #include "check/Support.h"
+#include "platform/CheckerIo.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -92,5 +94,15 @@ TEST(CheckReportForm, JsonEscapesAndReplacesBrokenText) {
     EXPECT_NE(json.find("<A\\tB>\xEF\xBF\xBD"), std::string::npos) << json;
     EXPECT_EQ(json.find('\xff'), std::string::npos);
 }
+
+#ifndef _WIN32
+// The picture is drawn by Graphviz.
+TEST(CheckReportForm, GraphvizDrawsThePicture) {
+    ScratchDir dir;
+    std::string problem;
+    ASSERT_TRUE(RenderGraph("digraph { a -> b }", "svg", dir.at("g.svg").c_str(), problem)) << problem;
+    EXPECT_NE(dir.Read("g.svg").find("<svg"), std::string::npos);
+}
+#endif
 
 }  // namespace
