@@ -5,6 +5,7 @@
 //   argc=<count>
 //   arg0=<argv[0]> ... one line per argument
 //   fds=<open descriptors above 2, comma-separated>   (host only)
+//   blocked=<the mask of blocked signals, in hex>      (host only)
 //   line=<the command line as the system gave it>   (Windows only)
 //
 // Bytes below 0x20 and the backslash itself are written as \xNN, so that
@@ -84,6 +85,18 @@ std::string OpenDescriptors() {
     closedir(folder);
     return list;
 }
+
+std::string BlockedSignals() {
+    FILE* status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr) return "?";
+    char line[256];
+    std::string mask = "?";
+    while (std::fgets(line, sizeof line, status) != nullptr) {
+        if (std::string(line).rfind("SigBlk:", 0) == 0) mask = std::to_string(std::strtoull(line + 7, nullptr, 16));
+    }
+    std::fclose(status);
+    return mask;
+}
 #endif
 
 }  // namespace
@@ -100,6 +113,7 @@ int main(int argc, char** argv) {
     record += "line=" + Escaped(GetCommandLineA()) + "\n";
 #else
     record += "fds=" + OpenDescriptors() + "\n";
+    record += "blocked=" + BlockedSignals() + "\n";
 #endif
 
     FILE* out = std::fopen("argdump.tmp", "wb");

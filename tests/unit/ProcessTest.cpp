@@ -16,6 +16,8 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -187,15 +189,23 @@ TEST_F(LaunchTest, NoWaitReturnsOnceStartedAndLeavesNoZombie) {
     EXPECT_EQ(errno, ECHILD);
 }
 
-TEST_F(LaunchTest, ProgramInheritsOnlyTheStandardDescriptors) {
+// The program gets the standard descriptors only, and no signal blocked,
+// whatever the updater holds.
+TEST_F(LaunchTest, ProgramStartsWithoutTheUpdatersDescriptorsAndMask) {
     const std::string program = Install("d/argdump");
     const int file = open("/dev/null", O_RDONLY);  // deliberately inheritable
+    sigset_t blocked, saved;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGUSR1);
+    pthread_sigmask(SIG_BLOCK, &blocked, &saved);
     for (bool wait : {true, false}) {
         fs::remove(dir.at("d/argdump.txt"));
         ASSERT_TRUE(LaunchProgram(program.c_str(), "", wait));
         ASSERT_TRUE(WaitForFile(dir.at("d/argdump.txt"), std::chrono::seconds(20)));
         EXPECT_EQ(ReadRecord(dir.at("d/argdump.txt")).at("fds"), "") << "wait " << wait;
+        EXPECT_EQ(ReadRecord(dir.at("d/argdump.txt")).at("blocked"), "0") << "wait " << wait;
     }
+    pthread_sigmask(SIG_SETMASK, &saved, nullptr);
     close(file);
 }
 
