@@ -165,7 +165,9 @@ public:
             Add(MakeFinding("semicolon-list", nullptr, {raw}, line, section, key));
         }
         Symbols(section, key, expanded, line);
-        if (IsPathKey(key) || key == "PROC" || key == "0" || key == "1") Parent(section, key, raw, line);
+        // The updater takes parent steps out of every value it reads, texts
+        // and names included.
+        Parent(section, key, raw, line);
     }
 
     // The groups in angle brackets that stay in an expanded value.

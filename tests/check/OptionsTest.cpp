@@ -24,6 +24,7 @@ TEST(CheckOptionsTest, ReadsTheCommandLine) {
         {{"a.ini", "--help", "--bogus"}, "", "help"},
         {{"--version"}, "", "version"},
         {{"--bogus", "--lang", "ja", "a.ini"}, "unknown option --bogus", "ja"},
+        {{"--lang", "ja", "--bogus"}, "unknown option --bogus", "ja"},
         {{"--format", "xml", "a.ini"}, "--format takes text, json or sarif", ""},
         {{"a.ini", "--format"}, "--format takes text, json or sarif", ""},
         {{"--lang", "de", "a.ini"}, "--lang takes en or ja", ""},

@@ -348,6 +348,7 @@ TEST(ExploreTest, TableColumnsLineUpWithWideCharacters) {
     EXPECT_EQ(DisplayWidth("abc"), 3u);
     EXPECT_EQ(DisplayWidth("\xe6\x97\xa5\xe6\x9c\xac"), 4u);  // 日本
     EXPECT_EQ(DisplayWidth("\xef\xbd\xb1"), 1u);              // ｱ, half-width
+    EXPECT_EQ(DisplayWidth("\xc3\xa9t\xc3\xa9"), 3u);           // été
     EXPECT_EQ(DisplayWidth("\xe1\x84\x80\xe1\x85\x9f"), 4u);   // U+1100 and U+115F, the first wide range
     EXPECT_EQ(RenderTable({{{"#"}, {"name"}, {"x"}},
                            {{"1"}, {"\xe6\x97\xa5", "ab"}, {"y"}}}),

@@ -94,6 +94,7 @@ TEST(RegFileTest, ReadsValuesAsAnImportLeavesThem) {
                 "\"D\"=hex(zz):00\r\n\"E\"=hex:1,2,300\r\n[unclosed\r\n@=\"kept\"\r\n",
          "", "kept"},
         {"a byte of three hex digits makes a junk line", head + "\"A\"=\"1\"\r\n\"A\"=hex(2):410,00\r\n", "A", "1"},
+        {"hex bytes without a comma make a junk line", head + "\"A\"=\"1\"\r\n\"A\"=hex(2):41 00\r\n", "A", "1"},
         {"a missing hex byte makes a junk line", head + "\"A\"=\"1\"\r\n\"A\"=hex(2):41,,00\r\n", "A", "1"},
         {"unclosed value skipped", head + "@=\"good\"\r\n@=\"bad\r\n", "", "good"},
         {"values before any key", std::string(kV5) + "@=\"x\"\r\n", "", "<no key>"},
