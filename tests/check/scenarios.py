@@ -26,7 +26,6 @@ import pathlib
 import subprocess
 import sys
 import tempfile
-import tomllib
 
 HERE = pathlib.Path(__file__).resolve().parent
 ROOT = HERE.parents[1]
@@ -127,25 +126,26 @@ def main():
     rows = []
     passed = failed = 0
     with tempfile.TemporaryDirectory() as scratch:
-        for folder in sorted((ROOT / "tests" / "e2e" / "scenarios").iterdir()):
-            scenario = run.for_edition(tomllib.loads((folder / "scenario.toml").read_text(encoding="utf-8")), "host")
-            expectation = table.get(folder.name, [])
+        folders = sorted((ROOT / "tests" / "e2e" / "scenarios").glob("*/scenario.toml"))
+        for name, scenario in (each for path in folders for each in run.load_scenarios(path.parent)):
+            scenario = run.for_edition(scenario, "host")
+            expectation = table.get(name, [])
             mistake = stops_on_mistake(scenario.get("box", []), texts)
             if scenario.get("no_script"):
                 ok, said = expectation in ([], ["no-script"]), "no script to check"
             else:
                 try:
-                    findings = check(args.checker, pathlib.Path(scratch) / folder.name, scenario)
-                    ok, said = judge(folder.name, expectation, mistake, findings)
+                    findings = check(args.checker, pathlib.Path(scratch) / name.replace("/", "-"), scenario)
+                    ok, said = judge(name, expectation, mistake, findings)
                 except (RuntimeError, ValueError, subprocess.TimeoutExpired) as problem:
                     ok, said = False, str(problem)
-            rows.append((folder.name, " ".join(expectation) or "?", said))
+            rows.append((name, " ".join(expectation) or "?", said))
             if ok:
                 passed += 1
             else:
                 failed += 1
             if not args.table:
-                print(f"{'PASS' if ok else 'FAIL'} {folder.name}: expected {' '.join(expectation) or '?'}; {said}")
+                print(f"{'PASS' if ok else 'FAIL'} {name}: expected {' '.join(expectation) or '?'}; {said}")
     if args.table:
         print("| scenario | expected stop line | what the checker said |")
         print("|---|---|---|")

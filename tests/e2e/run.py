@@ -73,6 +73,22 @@ def scenario_places(scenario, folder, places):
     return {**places, **own}
 
 
+def load_scenarios(folder):
+    """The scenarios of a folder: its scenario.toml, or one scenario for each
+    of its [[variant]] tables, named FOLDER/NAME, whose keys replace the
+    shared ones and whose places are added to theirs."""
+    shared = tomllib.loads((folder / "scenario.toml").read_text(encoding="utf-8"))
+    variants = shared.pop("variant", [])
+    if not variants:
+        return [(folder.name, shared)]
+    loaded = []
+    for variant in variants:
+        scenario = {**shared, **variant}
+        scenario["places"] = {**shared.get("places", {}), **variant.get("places", {})}
+        loaded.append((f"{folder.name}/{scenario.pop('name')}", scenario))
+    return loaded
+
+
 def for_edition(scenario, edition):
     """The scenario as one edition sees it: its [host] or [windows] table's
     keys replace the top-level ones."""
@@ -962,31 +978,37 @@ def main():
     counts = {"passed": 0, "failed": 0, "skipped": 0}
     started = time.monotonic()
 
-    def one(edition, folder, attempt):
+    scenarios = []
+    for folder in folders:
+        try:
+            scenarios += load_scenarios(folder)
+        except (OSError, tomllib.TOMLDecodeError) as error:
+            counts["failed"] += 1
+            print(f"FAIL {folder.name}: {type(error).__name__}: {error}", flush=True)
+
+    def one(edition, name, scenario, attempt):
         with tempfile.TemporaryDirectory(prefix="updater-e2e-") as work:
             try:
-                scenario = for_edition(tomllib.loads((folder / "scenario.toml").read_text(encoding="utf-8")),
-                                       edition)
-                attempt(scenario, pathlib.Path(work))
+                attempt(for_edition(scenario, edition), pathlib.Path(work))
                 counts["passed"] += 1
-                print(f"PASS {edition} {folder.name}", flush=True)
+                print(f"PASS {edition} {name}", flush=True)
             except Skip as skip:
                 counts["skipped"] += 1
-                print(f"SKIP {edition} {folder.name}: {skip}", flush=True)
+                print(f"SKIP {edition} {name}: {skip}", flush=True)
             except Failure as failure:
                 counts["failed"] += 1
-                print(f"FAIL {edition} {folder.name}: {failure}", flush=True)
-            except (OSError, RuntimeError, subprocess.SubprocessError, tomllib.TOMLDecodeError) as error:
+                print(f"FAIL {edition} {name}: {failure}", flush=True)
+            except (OSError, RuntimeError, subprocess.SubprocessError) as error:
                 counts["failed"] += 1
-                print(f"FAIL {edition} {folder.name}: {type(error).__name__}: {error}", flush=True)
+                print(f"FAIL {edition} {name}: {type(error).__name__}: {error}", flush=True)
             finally:
                 end_leftovers(pathlib.Path(work))
                 make_writable(work)
 
     if "host" in editions:
         updater, _ = program_paths("host", args)
-        for folder in folders:
-            one("host", folder, lambda scenario, work: run_host(scenario, updater, work, args.answers_option))
+        for name, scenario in scenarios:
+            one("host", name, scenario, lambda each, work: run_host(each, updater, work, args.answers_option))
 
     windows = [edition for edition in editions if edition != "host"]
     if windows:
@@ -1006,12 +1028,12 @@ def main():
             for edition in windows:
                 programs = program_paths(edition, args)
                 missing = [str(p) for p in programs if not p.is_file()]
-                for folder in folders:
-                    def attempt(scenario, work, edition=edition, folder=folder):
+                for name, scenario in scenarios:
+                    def attempt(each, work, edition=edition, name=name):
                         if missing and not wine.unavailable(edition):
                             raise Failure("not built: " + ", ".join(missing))
-                        run_windows(scenario, edition, programs, wine, work, args, folder.name)
-                    one(edition, folder, attempt)
+                        run_windows(each, edition, programs, wine, work, args, name.replace("/", "-"))
+                    one(edition, name, scenario, attempt)
         finally:
             wine.__exit__(None, None, None)
 
