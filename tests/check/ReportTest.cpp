@@ -29,6 +29,7 @@ TEST(CheckSuggestion, NearestNameOnlyWhenCloseEnough) {
     };
     for (const Case& c : cases) EXPECT_EQ(Nearest(c.word, modes), c.nearest) << c.word;
     EXPECT_EQ(Nearest("<Desktp>", {"<Win>", "<Desktop>", "<Src>"}), "<Desktop>");
+    EXPECT_EQ(Nearest("A", {"B"}), "");  // as many edits as letters: no likeness
 }
 
 Finding StopFinding(std::vector<StopPlace::Branch> branches, std::vector<std::string> ran,
@@ -93,6 +94,13 @@ TEST(CheckReportForm, JsonEscapesAndReplacesBrokenText) {
     EXPECT_NE(json.find("\"file\": \"a\\\"b\\\\c.ini\""), std::string::npos) << json;
     EXPECT_NE(json.find("<A\\tB>\xEF\xBF\xBD"), std::string::npos) << json;
     EXPECT_EQ(json.find('\xff'), std::string::npos);
+}
+
+// The picture names each procedure's warnings.
+TEST(CheckReportForm, PictureMarksWarningsOnTheirProcedures) {
+    const CheckReport report = CheckScript({std::string(CHECK_CASES_DIR) + "/link-folder.ini", ""});
+    const std::string dot = GraphDot(report, Language::kEnglish);
+    EXPECT_NE(dot.find("link-folder"), std::string::npos) << dot;
 }
 
 #ifndef _WIN32

@@ -66,6 +66,16 @@ TEST_F(EngineTest, ListsStayHeldUntilReleasedAtTheEnd) {
     }
 }
 
+// A box the system cannot show (its answer is 0) sets no flag and ends
+// nothing, whatever ISABORT says.
+TEST_F(EngineTest, BoxThatCannotBeShownLetsTheRunGoOn) {
+    Script("[UPDATER]\nNAME=\nPROC=ASK,AFTER\n[ASK]\nMODE=MSGBOX\nFLAG=\nTYPE=QUESTION\nTEXT=q\nISABORT=1,1\n"
+           "[AFTER]\nMODE=MSGBOX\nFLAG=ASK,0\nTYPE=INFORMATION\nTEXT=after\nISABORT=\n");
+    boxes.answers = {0};
+    EXPECT_TRUE(Run());
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"q", "after"}));
+}
+
 TEST_F(EngineTest, IntegersWithoutANumberKeepTheirValue) {
     Script("[S]\nN=12abc\nW=abc\nM=no_data\n");
     int number = 5;

@@ -167,6 +167,8 @@ TEST(ExplainTest, LinesNameTheSectionKeyAndWord) {
     type.section = "ASK";
     type.key = "TYPE";
     type.sectionExists = true;
+    MessagePlace flag = type;
+    flag.key = "FLAG";
     MessagePlace nesting;
     nesting.section = "LOOP";
     nesting.key = "0";
@@ -189,6 +191,9 @@ TEST(ExplainTest, LinesNameTheSectionKeyAndWord) {
         {kMsgBadSymbol, {"QUERY"}, &type,
          "In English: TYPE \"QUERY\" of [ASK] is no box type: use ERROR, INFORMATION, WARNING or QUESTION. (section "
          "[ASK], key TYPE)"},
+        {kMsgBadSymbol, {"NOWHERE"}, &flag,
+         "In English: FLAG \"NOWHERE\" of [ASK] names no procedure of the list that holds [ASK]. (section [ASK], "
+         "key FLAG)"},
         {kMsgOutOfMemory, {"ProcListArray"}, &nesting,
          "In English: Lists nest more than 64 deep: SWITCH [LOOP] 0 keeps choosing a list that runs a SWITCH again. "
          "(section [LOOP])"},
