@@ -125,12 +125,9 @@ size_t FirstNonShiftJis(const std::string& bytes, size_t from) {
 bool IsUtf8Beyond(const std::string& bytes, size_t from) {
     bool beyond = false;
     for (size_t i = from; i < bytes.size();) {
-        const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        size_t length = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
-        if (length == 0 || (length == 2 && c < 0xC2) || i + length > bytes.size()) return false;
-        for (size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
-        }
+        unsigned code;
+        const size_t length = DecodeUtf8(bytes, i, code);
+        if (length == 0) return false;
         beyond = beyond || length > 1;
         i += length;
     }

@@ -34,15 +34,35 @@ size_t Utf8CharacterCount(std::string_view utf8) {
     return count;
 }
 
-size_t Utf8SequenceLength(std::string_view text, size_t at) {
+size_t DecodeUtf8(std::string_view text, size_t at, unsigned& code) {
     const unsigned char lead = static_cast<unsigned char>(text[at]);
-    size_t length = 1;
-    if (lead >= 0xC0 && lead < 0xE0) length = 2;
-    else if (lead >= 0xE0 && lead < 0xF0) length = 3;
-    else if (lead >= 0xF0 && lead < 0xF8) length = 4;
-    if (at + length > text.size()) return 1;
-    for (size_t i = 1; i < length; ++i) {
-        if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return 1;
+    size_t length;
+    unsigned minimum;
+    if (lead < 0x80) {
+        code = lead;
+        return 1;
     }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, minimum = 0x80, code = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, minimum = 0x800, code = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, minimum = 0x10000, code = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (at + length > text.size()) return 0;
+    for (size_t i = 1; i < length; ++i) {
+        const unsigned char next = static_cast<unsigned char>(text[at + i]);
+        if ((next & 0xC0) != 0x80) return 0;
+        code = (code << 6) | (next & 0x3F);
+    }
+    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
     return length;
+}
+
+size_t Utf8SequenceLength(std::string_view text, size_t at) {
+    unsigned code;
+    const size_t length = DecodeUtf8(text, at, code);
+    return length != 0 ? length : 1;
 }

@@ -29,6 +29,12 @@ bool SameNameNoCase(std::string_view a, std::string_view b);
 // sequence.
 size_t Utf8CharacterCount(std::string_view utf8);
 
-// The bytes of the UTF-8 character at `at`: a lead byte and its continuation
-// bytes; a byte that starts no whole sequence is a character of its own.
+// The well-formed UTF-8 character at `at`: its length in bytes, with its
+// code point in `code`; 0 where none starts there (a stray continuation
+// byte, a sequence cut off, an overlong form, a surrogate, a value past
+// U+10FFFF).
+size_t DecodeUtf8(std::string_view text, size_t at, unsigned& code);
+
+// The bytes of the UTF-8 character at `at`; a byte that starts no
+// well-formed sequence is a character of its own.
 size_t Utf8SequenceLength(std::string_view text, size_t at);

@@ -9,12 +9,12 @@
 #include "app/Updater.h"
 #include "app/host/RunWatch.h"
 #include "engine/Startup.h"
-#include "platform/Module.h"
 #include "platform/System.h"
 #include "platform/posix/HostPath.h"
 #include "platform/posix/Rehearsal.h"
 #include "text/Ascii.h"
 #include "text/Messages.h"
+#include "winlike/CodePage.h"
 #include "winlike/Conversion.h"
 
 namespace {
@@ -225,20 +225,10 @@ bool WalkCombinations(int limit,
 size_t DisplayWidth(const std::string& text) {
     size_t width = 0;
     for (size_t i = 0; i < text.size();) {
-        const unsigned char lead = static_cast<unsigned char>(text[i]);
-        unsigned code = lead;
-        size_t length = 1;
-        if (lead >= 0xF0) {
-            length = 4, code = lead & 0x07;
-        } else if (lead >= 0xE0) {
-            length = 3, code = lead & 0x0F;
-        } else if (lead >= 0xC0) {
-            length = 2, code = lead & 0x1F;
-        }
-        for (size_t k = 1; k < length && i + k < text.size(); ++k) {
-            code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        }
-        i += length;
+        // A byte that starts no character is one column, as terminals show it.
+        unsigned code = 0;
+        const size_t length = DecodeUtf8(text, i, code);
+        i += length != 0 ? length : 1;
         const bool wide = (code >= 0x1100 && code <= 0x115F) || (code >= 0x2E80 && code <= 0xA4CF) ||
                           (code >= 0xAC00 && code <= 0xD7A3) || (code >= 0xF900 && code <= 0xFAFF) ||
                           (code >= 0xFE30 && code <= 0xFE4F) || (code >= 0xFF00 && code <= 0xFF60) ||
@@ -332,12 +322,8 @@ std::string RehearseInChild(void* context) {
 
     RunState run;
     WireUpdaterRun(run);
-    TextString module;
-    if (module.Allocate(260)) {
-        ModuleFilePath(module.Buffer(), 260);
-        module.Compact();
-    }
-    RunWatch watch(run, ScriptPathOf(module).CStr());
+    const std::string script = ThisProgramsScript();
+    RunWatch watch(run, script);
     RunSummary summary;
     SummarySink gather(summary);
     PrefixAnswerer answerer(rehearsal.prefix);
@@ -356,7 +342,7 @@ std::string RehearseInChild(void* context) {
     watch.Finish();
     if (traceOut != nullptr && traceOut != stderr) std::fclose(traceOut);
 
-    summary.src = Utf8FromAnsi(module.Items(0, -2, "\\").CStr());
+    summary.src = Utf8FromAnsi(TextString(script.c_str()).Items(0, -2, "\\").CStr());
     summary.sections = watch.ProcedureSections();
     return summary.Serialize();
 }

@@ -12,7 +12,6 @@
 #include "app/host/RunWatch.h"
 #include "engine/Startup.h"
 #include "platform/Entry.h"
-#include "platform/Module.h"
 #include "platform/System.h"
 #include "platform/posix/HostEntry.h"
 #include "platform/posix/HostPath.h"
@@ -36,12 +35,7 @@ int WatchedRun(const HostOptions& options, const std::string& argumentText, bool
 
     RunState run;
     WireUpdaterRun(run);
-    TextString module;
-    if (module.Allocate(260)) {
-        ModuleFilePath(module.Buffer(), 260);
-        module.Compact();
-    }
-    RunWatch watch(run, ScriptPathOf(module).CStr());
+    RunWatch watch(run, ThisProgramsScript());
     TextTraceWriter textTrace(traceOut);
     JsonTraceWriter jsonTrace(traceOut);
     if (traceOut != nullptr) {

@@ -6,9 +6,11 @@
 #include "app/host/Explain.h"
 #include "commands/Commands.h"
 #include "engine/ProcList.h"
+#include "engine/Startup.h"
 #include "engine/Switch.h"
 #include "platform/Failure.h"
 #include "platform/MessageBox.h"
+#include "platform/Module.h"
 #include "platform/posix/ConsoleBox.h"
 #include "platform/posix/HostPath.h"
 #include "platform/posix/ProfileFile.h"
@@ -93,6 +95,12 @@ std::string Named(const std::string& section, const std::string& key) {
 }
 
 }  // namespace
+
+std::string ThisProgramsScript() {
+    TextString module;
+    if (module.Allocate(260)) ModuleFilePath(module.Buffer(), 260);
+    return ScriptPathOf(module).CStr();
+}
 
 std::pair<int, const char*> StatusOfRun(unsigned id, bool endedByBox) {
     switch (id) {

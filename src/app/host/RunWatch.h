@@ -49,6 +49,10 @@ enum RunStatus : int {
     kStatusNoScript = 4,
 };
 
+// The script of this program: its own path with the extension "ini", as
+// the updater finds it.
+std::string ThisProgramsScript();
+
 // The status and the reason in words for a run whose error box showed
 // message `id` (0: none) and which a box's ISABORT did (or did not) end.
 std::pair<int, const char*> StatusOfRun(unsigned id, bool endedByBox);

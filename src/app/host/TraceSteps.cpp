@@ -1,6 +1,8 @@
 // The steps of a traced run and their two written forms.
 #include "app/host/TraceSteps.h"
 
+#include "winlike/CodePage.h"
+
 TraceStep& TraceStep::Text(const char* name, std::string value) {
     TraceValue field;
     field.text = std::move(value);
@@ -57,28 +59,8 @@ namespace {
 
 // The length of the well-formed UTF-8 sequence at `at`, 0 when there is none.
 size_t Utf8SequenceAt(const std::string& text, size_t at) {
-    const unsigned char lead = static_cast<unsigned char>(text[at]);
-    size_t length;
-    unsigned minimum;
-    unsigned value;
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, minimum = 0x80, value = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, minimum = 0x800, value = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, minimum = 0x10000, value = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (at + length > text.size()) return 0;
-    for (size_t i = 1; i < length; ++i) {
-        const unsigned char next = static_cast<unsigned char>(text[at + i]);
-        if ((next & 0xC0) != 0x80) return 0;
-        value = (value << 6) | (next & 0x3F);
-    }
-    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
-    return length;
+    unsigned code;
+    return DecodeUtf8(text, at, code);
 }
 
 std::string JsonValue(const TraceValue& value) {
