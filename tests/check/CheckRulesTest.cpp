@@ -3,7 +3,8 @@
 //
 //   ; expect: LINE SEVERITY RULE [TEXT]
 //                                      a finding it must give (any order),
-//                                      whose English text holds TEXT
+//                                      whose English text (or where the
+//                                      run stops) holds TEXT
 //   ; expect-none                      it must give none
 //   ; src: FOLDER                      <Src> as the updater will see it
 //
@@ -107,7 +108,9 @@ TEST_P(CheckCase, GivesItsFindingsAndNoOther) {
     EXPECT_EQ(found, expected.expected) << TextReport({report}, Language::kEnglish);
     for (const auto& [line, text] : expected.texts) {
         EXPECT_TRUE(std::any_of(report.findings.begin(), report.findings.end(), [&](const Finding& finding) {
-            return finding.line == line && FindingText(finding, Language::kEnglish).find(text) != std::string::npos;
+            const std::string said =
+                FindingText(finding, Language::kEnglish) + "\n" + StopText(finding, Language::kEnglish);
+            return finding.line == line && said.find(text) != std::string::npos;
         })) << "line " << line << ": " << text;
     }
 }

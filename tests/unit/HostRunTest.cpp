@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <codecvt>
 #include <deque>
+#include <locale>
 #include <string>
 #include <vector>
 
@@ -354,7 +356,16 @@ TEST(ExploreTest, TableColumnsLineUpWithWideCharacters) {
     EXPECT_EQ(DisplayWidth("\xe6\x97\xa5\xe6\x9c\xac"), 4u);  // 日本
     EXPECT_EQ(DisplayWidth("\xef\xbd\xb1"), 1u);              // ｱ, half-width
     EXPECT_EQ(DisplayWidth("\xc3\xa9t\xc3\xa9"), 3u);           // été
-    EXPECT_EQ(DisplayWidth("\xe1\x84\x80\xe1\x85\x9f"), 4u);   // U+1100 and U+115F, the first wide range
+    // The first and last code point of each wide range take two columns,
+    // the ones just outside one.
+    const std::pair<char32_t, char32_t> wide[] = {{0x1100, 0x115F}, {0x2E80, 0xA4CF}, {0xAC00, 0xD7A3},
+                                                  {0xF900, 0xFAFF}, {0xFE30, 0xFE4F}, {0xFF00, 0xFF60},
+                                                  {0xFFE0, 0xFFE6}, {0x20000, 0x3FFFD}};
+    std::wstring_convert<std::codecvt_utf8<char32_t>, char32_t> utf8;
+    for (const auto& range : wide) {
+        EXPECT_EQ(DisplayWidth(utf8.to_bytes({range.first, range.second})), 4u) << std::hex << range.first;
+        EXPECT_EQ(DisplayWidth(utf8.to_bytes({range.first - 1, range.second + 1})), 2u) << std::hex << range.first;
+    }
     EXPECT_EQ(RenderTable({{{"#"}, {"name"}, {"x"}},
                            {{"1"}, {"\xe6\x97\xa5", "ab"}, {"y"}}}),
               "# | name | x\n"

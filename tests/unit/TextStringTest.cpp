@@ -82,6 +82,9 @@ TEST(TextStringCore, SpansComparisonAndOwnText) {
     EXPECT_STREQ(s.CStr(), "bc");
     s.Reset("");
     EXPECT_STREQ(s.CStr(), "");
+    s.Reset("x");
+    s.Reset("yz");  // a one-byte text is replaced too
+    EXPECT_STREQ(s.CStr(), "yz");
     ASSERT_TRUE(s.Allocate(260));
     std::strcpy(s.Buffer(), "C:\\x.exe");
     s.Compact();

@@ -150,6 +150,31 @@ TEST(WinlikeCodePage, NamesCompareAsWindowsComparesThem) {
     EXPECT_EQ(Utf8CharacterCount("a表ｱ"), 3u);
 }
 
+// UTF-8 as the host's tools read it: the edges of each length, and what is
+// no character (overlong forms, surrogates, past U+10FFFF, cut off).
+TEST(WinlikeCodePage, Utf8CharactersAndTheirCodes) {
+    const struct {
+        std::string bytes;
+        size_t length;
+        unsigned code;
+    } cases[] = {
+        {"\x7F", 1, 0x7F},           {"\xC2\x80", 2, 0x80},         {"\xDF\xBF", 2, 0x7FF},
+        {"\xE0\xA0\x80", 3, 0x800},  {"\xEF\xBF\xBF", 3, 0xFFFF},  {"\xF0\x90\x80\x80", 4, 0x10000},
+        {"\xF4\x8F\xBF\xBF", 4, 0x10FFFF},
+        {"\x80", 0, 0},               {"\xC1\xBF", 0, 0},           {"\xE0\x9F\xBF", 0, 0},
+        {"\xED\xA0\x80", 0, 0},       {"\xF0\x8F\xBF\xBF", 0, 0},   {"\xF4\x90\x80\x80", 0, 0},
+        {"\xF5\x80\x80\x80", 0, 0},   {"\xE3\x81", 0, 0},           {"\xE3\x41\x81", 0, 0},
+    };
+    for (const auto& c : cases) {
+        unsigned code = 0;
+        EXPECT_EQ(DecodeUtf8(c.bytes, 0, code), c.length) << std::hex << unsigned(static_cast<unsigned char>(c.bytes[0]));
+        if (c.length != 0) {
+            EXPECT_EQ(code, c.code);
+        }
+        EXPECT_EQ(Utf8SequenceLength(c.bytes, 0), c.length != 0 ? c.length : 1u);
+    }
+}
+
 // ---- Paths -------------------------------------------------------------------
 
 // The current folder the table's relative paths start from.
