@@ -96,6 +96,37 @@ TEST(CheckReportForm, JsonEscapesAndReplacesBrokenText) {
     EXPECT_EQ(json.find('\xff'), std::string::npos);
 }
 
+// SARIF messages are sentences: a full stop is added only where none ends them.
+TEST(CheckReportForm, SarifMessagesEndAsSentences) {
+    CheckReport report;
+    report.file = "a.ini";
+    Finding asked = MakeFinding("unknown-symbol", nullptr, {"<Desktp>"}, 3, "S", "DST");
+    asked.suggestion = "<Desktop>";
+    report.findings = {asked, MakeFinding("unknown-symbol", nullptr, {"<Q>"}, 4, "S", "DST")};
+    report.warnings = 2;
+    const std::string sarif = SarifReport({report}, Language::kEnglish, "1.0");
+    EXPECT_NE(sarif.find("did you mean \\\"<Desktop>\\\"?\""), std::string::npos) << sarif;
+    EXPECT_NE(sarif.find("stays in the value as written.\""), std::string::npos) << sarif;
+}
+
+#ifndef _WIN32
+// The checker speaks Japanese where the first locale variable set says so.
+TEST(CheckReportForm, JapaneseWhereTheLocaleIsJapanese) {
+    const struct {
+        const char *all, *messages, *lang;
+        bool japanese;
+    } cases[] = {
+        {"ja_JP.UTF-8", "en_US.UTF-8", nullptr, true}, {"", "ja_JP.UTF-8", "en_US.UTF-8", true},
+        {nullptr, nullptr, "ja_JP.UTF-8", true},       {"en_US.UTF-8", nullptr, "ja_JP.UTF-8", false},
+        {nullptr, nullptr, nullptr, false},
+    };
+    for (const auto& c : cases) {
+        ScopedEnv all("LC_ALL", c.all), messages("LC_MESSAGES", c.messages), lang("LANG", c.lang);
+        EXPECT_EQ(UserPrefersJapanese(), c.japanese) << (c.all ? c.all : "-") << " " << (c.lang ? c.lang : "-");
+    }
+}
+#endif
+
 // The picture names each procedure's warnings.
 TEST(CheckReportForm, PictureMarksWarningsOnTheirProcedures) {
     const CheckReport report = CheckScript({std::string(CHECK_CASES_DIR) + "/link-folder.ini", ""});

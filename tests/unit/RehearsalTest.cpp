@@ -97,6 +97,9 @@ TEST(RehearsalTest, TreeCopiesKeepEverythingAndLeaveTheOriginal) {
     EXPECT_EQ(Tree(dir.at("root")), before);
     EXPECT_FALSE(CopyHostTree(dir.at("missing").string(), dir.at("copy2").string(), count, error));
     EXPECT_NE(error.find("missing"), std::string::npos);
+    fs::create_directory(dir.at("taken"));  // a copy never goes into what is there
+    EXPECT_FALSE(CopyHostTree(dir.at("root").string(), dir.at("taken").string(), count, error));
+    EXPECT_NE(error.find("cannot make the folder"), std::string::npos) << error;
     chmod(dir.at("root/drive_c/Closed").c_str(), 0755);
 }
 
