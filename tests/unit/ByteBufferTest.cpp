@@ -78,6 +78,10 @@ TEST(ByteBuffer, FailedAllocationLeavesNoBlock) {
     EXPECT_EQ(three.Size(), 0u);
     SetTextAllocFailAfter(-1);
     EXPECT_TRUE(three.Allocate(8));
+    // A size past 4 GiB fails as an exhausted heap does.
+    EXPECT_FALSE(three.Append(&value, UINT32_MAX));
+    EXPECT_EQ(three.Data(), nullptr);
+    EXPECT_EQ(three.Size(), 0u);
 }
 
 TEST(ByteBuffer, HeapHookFailsAfterCountUntilReset) {

@@ -41,7 +41,8 @@ TEST(TextStringCore, SubstringCountsNegativesFromEndAndStaysInText) {
     ExpectStretches([](const TextString& s, int from, int to) { return s.Substring(from, to); },
                     {{"abcdef", 0, 2, "abc"}, {"abcdef", -3, -1, "def"}, {"abcdef", 2, 100, "cdef"},
                      {"abcdef", 3, 2, ""}, {"", -1, -1, ""}, {"abc", -1, -1, "c"}, {"abc", 3, 3, ""},
-                     {"abc", 4, 9, ""}, {"abc", -9, 1, ""}, {"abc", 2, 0, ""}, {"abc", 1, -9, ""}});
+                     {"abc", 4, 9, ""}, {"abc", -9, 1, ""}, {"abc", 2, 0, ""}, {"abc", 1, -9, ""},
+                     {"abc", -3, 0, "a"}});
     const struct {
         const char* text;
         int from, to;
@@ -50,6 +51,7 @@ TEST(TextStringCore, SubstringCountsNegativesFromEndAndStaysInText) {
         {"abcd", 1, 2, "XY", "aXYd"}, {"abc", 0, 0, "", "bc"},     {"", -1, -1, "!", ""},
         {"abc", 0, -1, "X", "X"},     {"abc", 1, 50, "X", "aX"},   {"abc", 3, 3, "!", "abc!"},
         {"abc", 4, 5, "X", "abc"},    {"abc", 2, 0, "X", "abc"},   {"abc", -9, 0, "X", "abc"},
+        {"abc", -3, 0, "X", "Xbc"},
     };
     for (const auto& c : replaces) {
         TextString s(c.text);

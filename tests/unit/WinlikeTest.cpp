@@ -477,6 +477,9 @@ TEST(WinlikeIniFile, SectionsAndKeysKeepTheirLines) {
     EXPECT_EQ(a->lines[2].line, 10u);
     EXPECT_EQ(file.Sections()[2].line, 11u);
     EXPECT_EQ(file.FindSection("missing"), nullptr);
+    char untouched[1] = {'x'};  // a block of no size is left alone
+    EXPECT_EQ(ProfileSectionOf(file, "A", untouched, 0), 0u);
+    EXPECT_EQ(untouched[0], 'x');
 }
 
 }  // namespace
