@@ -127,11 +127,12 @@ TEST(CheckReportForm, JapaneseWhereTheLocaleIsJapanese) {
 }
 #endif
 
-// The picture names each procedure's warnings.
+// The picture names each procedure's mode and warnings.
 TEST(CheckReportForm, PictureMarksWarningsOnTheirProcedures) {
     const CheckReport report = CheckScript({std::string(CHECK_CASES_DIR) + "/link-folder.ini", ""});
     const std::string dot = GraphDot(report, Language::kEnglish);
     EXPECT_NE(dot.find("link-folder"), std::string::npos) << dot;
+    EXPECT_NE(dot.find("FIND\\nEXIST"), std::string::npos) << dot;
 }
 
 #ifndef _WIN32

@@ -373,6 +373,7 @@ TEST(ExploreTest, TableColumnsLineUpWithWideCharacters) {
               "1 | \xe6\x97\xa5   | y\n"
               "  | ab\n"
               "--+------+--\n");
+    EXPECT_EQ(RenderTable({{{"#"}, {"x"}}, {{"1", "2"}, {"y"}}}), "# | x\n--+--\n1 | y\n2\n--+--\n");
 }
 
 TEST(RunStatusTest, EachEndHasItsStatus) {
