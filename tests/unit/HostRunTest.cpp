@@ -495,7 +495,7 @@ TEST(RunWatchTest, ListsNameTheKeyTheyCameFrom) {
     ScratchDir dir;
     dir.Write("updater.ini",
               "[UPDATER]\nNAME=W\nPROC=T, S\n[T]\nMODE=EXIST\nFILE=" + dir.windows("updater.ini") +
-                  "\n[S]\nMODE=SWITCH\nPROC=T\n0=N\n1=Y, N\n[Y]\nMODE=OSVER\n[N]\nMODE=MSGBOX\nFLAG=Y,1\nTYPE=ERROR\n"
+                  "\n[S]\nMODE=SWITCH\nPROC=\" T \"\n0=N\n1=Y, N\n[Y]\nMODE=OSVER\n[N]\nMODE=MSGBOX\nFLAG=Y,1\nTYPE=ERROR\n"
                   "TEXT=x\nISABORT=\n");
     RunState run;
     PrepareRun(run);
