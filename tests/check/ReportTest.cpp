@@ -99,7 +99,7 @@ TEST(CheckReportForm, JsonEscapesAndReplacesBrokenText) {
 // SARIF messages are sentences: a full stop is added only where none ends them.
 TEST(CheckReportForm, SarifMessagesEndAsSentences) {
     CheckReport report;
-    report.file = "a.ini";
+    report.file = "out/a:b/Set-up.1_a~b c.ini";
     Finding asked = MakeFinding("unknown-symbol", nullptr, {"<Desktp>"}, 3, "S", "DST");
     asked.suggestion = "<Desktop>";
     report.findings = {asked, MakeFinding("unknown-symbol", nullptr, {"<Q>"}, 4, "S", "DST")};
@@ -107,6 +107,7 @@ TEST(CheckReportForm, SarifMessagesEndAsSentences) {
     const std::string sarif = SarifReport({report}, Language::kEnglish, "1.0");
     EXPECT_NE(sarif.find("did you mean \\\"<Desktop>\\\"?\""), std::string::npos) << sarif;
     EXPECT_NE(sarif.find("stays in the value as written.\""), std::string::npos) << sarif;
+    EXPECT_NE(sarif.find("\"out/a:b/Set-up.1_a~b%20c.ini\""), std::string::npos) << sarif;  // only the blank is encoded
 }
 
 #ifndef _WIN32

@@ -115,11 +115,11 @@ TEST(TraceStepsTest, TextAndJsonLines) {
     step.line = 12;
     step.depth = 2;
     step.message = "[CHECK] EXIST: flag 1";
-    step.Text("section", "CHECK").Number("flag", 1).Flag("carried_on", true).List("names", {"A", "B\""});
+    step.Text("section", "CHECK").Number("flag", 1).Flag("carried_on", true).Flag("ended", false).List("names", {"A", "B\""});
     EXPECT_EQ(TextTraceWriter::Line("a.ini", step), "a.ini:12:     [CHECK] EXIST: flag 1");
     EXPECT_EQ(JsonTraceWriter::Line("a.ini", step),
               "{\"step\":\"procedure\",\"file\":\"a.ini\",\"line\":12,\"depth\":2,\"section\":\"CHECK\",\"flag\":1,"
-              "\"carried_on\":true,\"names\":[\"A\",\"B\\\"\"]}");
+              "\"carried_on\":true,\"ended\":false,\"names\":[\"A\",\"B\\\"\"]}");
     TraceStep end;
     end.step = "end";
     end.message = "end: completed, status 0";
