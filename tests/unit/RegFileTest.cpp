@@ -22,9 +22,10 @@ const char kV5[] = "Windows Registry Editor Version 5.00\r\n\r\n";
 const char kKey[] = "HKEY_LOCAL_MACHINE\\Software\\Tool";
 
 // What reading `value` of the key `key` from `text` gives: the data without
-// its terminating zero, "<no key>" or "<no value>".
+// its terminating zero, "<no key>" or "<no value>". One list of values
+// serves every lookup: a lookup keeps nothing of the one before.
 std::string Lookup(const std::string& text, const char* value, const char* key = kKey) {
-    std::vector<RegValue> values;
+    static std::vector<RegValue> values;
     if (!FindRegKey(RegTextOf(text), key, values)) return "<no key>";
     const RegValue* found = FindRegValue(values, value);
     if (found == nullptr) return "<no value>";
