@@ -134,6 +134,10 @@ TEST(CheckReportForm, PictureMarksWarningsOnTheirProcedures) {
     const std::string dot = GraphDot(report, Language::kEnglish);
     EXPECT_NE(dot.find("link-folder"), std::string::npos) << dot;
     EXPECT_NE(dot.find("FIND\\nEXIST"), std::string::npos) << dot;
+    // Also in a list that cannot be built.
+    const std::string stops = GraphDot(CheckScript({std::string(CHECK_CASES_DIR) + "/missing-key.ini", ""}),
+                                       Language::kEnglish);
+    EXPECT_NE(stops.find("INSTALL\\nCOPY"), std::string::npos) << stops;
 }
 
 #ifndef _WIN32
