@@ -13,7 +13,9 @@ namespace {
 
 const size_t kLongestValue = kValueBlockSize - 2;  // 258 bytes
 const size_t kLongestPath = 259;                   // characters
-const size_t kDefineRoom = kSectionBlockSize - 2;  // the lines and their NULs
+// The lines of [DEFINE] with their NULs; the block's last byte is the NUL
+// that ends the list.
+const size_t kDefineRoom = kSectionBlockSize - 1;
 
 bool IsPathKey(const std::string& key) {
     return key == "FILE" || key == "FROM" || key == "TO" || key == "DIR" || key == "SRC" || key == "DST";
@@ -455,7 +457,8 @@ void InspectText(const std::string& bytes, const ScriptView& script, const std::
             if (firstLost == 0) used += size;
         }
         if (firstLost != 0) {
-            findings.push_back(MakeFinding("define-cut", nullptr, {std::to_string(total), std::to_string(firstLost)},
+            // The size counts the NUL that ends the list, as the block must hold it.
+            findings.push_back(MakeFinding("define-cut", nullptr, {std::to_string(total + 1), std::to_string(firstLost)},
                                            define->line, "DEFINE"));
         }
     }
