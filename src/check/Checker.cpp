@@ -81,6 +81,10 @@ CheckReport CheckScriptBytes(const std::string& displayName, const std::string& 
     return report;
 }
 
+bool ReportFails(const CheckReport& report, bool warningsAsErrors) {
+    return report.errors > 0 || (warningsAsErrors && report.warnings > 0);
+}
+
 CheckReport CheckScript(const CheckRequest& request) {
     std::string bytes;
     if (!ReadScriptBytes(request.path.c_str(), bytes)) {

@@ -76,6 +76,10 @@ struct CheckReport {
     int warnings = 0;
 };
 
+// Whether a report fails the check (exit status 1): it holds an error, or
+// a warning where warnings count as errors.
+bool ReportFails(const CheckReport& report, bool warningsAsErrors);
+
 // Checks one script. The updater's message boxes are kept from appearing
 // while it runs, and nothing on disk is changed.
 CheckReport CheckScript(const CheckRequest& request);

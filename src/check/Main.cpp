@@ -99,8 +99,7 @@ int main(int argc, char** argv) {
     bool failed = false;
     for (const std::string& script : options.scripts) {
         reports.push_back(CheckScript({script, options.src}));
-        const CheckReport& report = reports.back();
-        failed = failed || report.errors > 0 || (options.warningsAsErrors && report.warnings > 0);
+        failed = ReportFails(reports.back(), options.warningsAsErrors) || failed;
     }
 
     if (options.format == "json") {

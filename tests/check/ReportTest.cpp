@@ -23,6 +23,7 @@ TEST(CheckSuggestion, NearestNameOnlyWhenCloseEnough) {
         {"exsit", "EXIST"},     // letter case does not count
         {"COPPY", "COPY"},      // one letter too many
         {"MKDIR", "MAKEDIR"},   // two letters short of a long word
+        {"DTKE", ""},           // two edits: T moved, but nothing swapped with it
         {"RUN", ""},            // nothing like it
         {"COPY", ""},           // the word itself is no suggestion
         {"X", ""},
@@ -60,6 +61,23 @@ TEST(CheckStop, TellsTheBranchesAndWhatRanBefore) {
          "the run stops in branch 1 of [LOOP], 3 levels deep, after CHECK"},
     };
     for (const Case& c : cases) EXPECT_EQ(StopText(c.finding, c.language), c.text);
+}
+
+TEST(CheckExitStatus, OneErrorFailsAndWarningsOnlyWhenTheyCount) {
+    struct Case {
+        int errors, warnings;
+        bool warningsAsErrors, fails;
+    } cases[] = {
+        {0, 0, false, false}, {1, 0, false, true}, {0, 1, false, false},
+        {0, 1, true, true},   {0, 0, true, false}, {2, 3, false, true},
+    };
+    for (const Case& c : cases) {
+        CheckReport report;
+        report.errors = c.errors;
+        report.warnings = c.warnings;
+        EXPECT_EQ(ReportFails(report, c.warningsAsErrors), c.fails)
+            << c.errors << " error(s), " << c.warnings << " warning(s), as errors " << c.warningsAsErrors;
+    }
 }
 
 TEST(CheckReportForm, CompilersLineFormWithRuleAndNote) {

@@ -206,6 +206,21 @@ TEST_F(LaunchTest, ProgramStartsWithoutTheUpdatersDescriptorsAndMask) {
         EXPECT_EQ(ReadRecord(dir.at("d/argdump.txt")).at("blocked"), "0") << "wait " << wait;
     }
     pthread_sigmask(SIG_SETMASK, &saved, nullptr);
+
+    // Started with standard input and error closed (as some schedulers
+    // start programs), the updater's error pipe takes their numbers: every
+    // descriptor above 2 is closed all the same.
+    const int savedIn = dup(0), savedErr = dup(2);
+    close(0);
+    close(2);
+    fs::remove(dir.at("d/argdump.txt"));
+    const bool started = LaunchProgram(program.c_str(), "", true);
+    dup2(savedIn, 0);
+    dup2(savedErr, 2);
+    close(savedIn);
+    close(savedErr);
+    ASSERT_TRUE(started);
+    EXPECT_EQ(ReadRecord(dir.at("d/argdump.txt")).at("fds"), "") << "standard input and error closed";
     close(file);
 }
 
