@@ -218,6 +218,8 @@ TEST(RehearsalTest, ChildRunsHandBackTheirText) {
     std::string output;
     ASSERT_TRUE(RunInChild([](void*) { return std::string(3 << 20, 'x'); }, nullptr, output));
     EXPECT_EQ(output.size(), size_t{3} << 20);  // more than a pipe holds at once
+    ASSERT_TRUE(RunInChild([](void*) { return std::string("1"); }, nullptr, output));
+    EXPECT_EQ(output, "1");
     EXPECT_FALSE(RunInChild(
         [](void*) -> std::string {
             std::abort();

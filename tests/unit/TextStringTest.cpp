@@ -126,6 +126,9 @@ TEST(TextStringItems, CountsStretchesAndPathParts) {
         path.ReplaceItems(-1, -1, ".", "ini");
         EXPECT_STREQ(path.CStr(), c.second) << c.first;
     }
+    TextString list("a,b,c");
+    list.ReplaceItem(-2, ",", "x");
+    EXPECT_STREQ(list.CStr(), "a,x,c");
     // Shift-JIS "表示" is 95 5C 8E A6: its second byte is a backslash, and
     // items are taken apart byte by byte, so it splits the list there.
     const TextString sjis("C:\\\x95\x5C\x8E\xA6\\a.txt");
