@@ -2,6 +2,10 @@
 // line form that editors read.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <signal.h>
+#endif
+
 #include <string>
 #include <vector>
 
@@ -165,6 +169,9 @@ TEST(CheckReportForm, GraphvizDrawsThePicture) {
     std::string problem;
     ASSERT_TRUE(RenderGraph("digraph { a -> b }", "svg", dir.at("g.svg").c_str(), problem)) << problem;
     EXPECT_NE(dir.Read("g.svg").find("<svg"), std::string::npos);
+    struct sigaction pipeAction = {};
+    sigaction(SIGPIPE, nullptr, &pipeAction);
+    EXPECT_EQ(pipeAction.sa_handler, SIG_DFL);  // drawing leaves SIGPIPE as it found it
 }
 #endif
 

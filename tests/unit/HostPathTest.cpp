@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <limits.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -255,6 +256,37 @@ TEST_F(HostPathTest, ModulePathIsTheProgramOnItsDriveAndIsCutLikeWindows) {
     char untouched = 'x';
     EXPECT_EQ(ModuleFilePath(&untouched, 0), 0u);
     EXPECT_EQ(untouched, 'x');
+}
+
+// The login name names the user's folder under C:\Users; a user the
+// system does not know is named by USER, and a name that would not stay
+// one folder is "user". (Needs root to become a user without an entry.)
+TEST(HostLoginTest, NameStaysOneFolder) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to take a user id without an entry";
+    const std::pair<const char*, const char*> cases[] = {
+        {"alice", "alice"}, {nullptr, "user"}, {"", "user"}, {".", "user"}, {"..", "user"}, {"a/b", "user"}};
+    for (const auto& c : cases) {
+        int channel[2];
+        ASSERT_EQ(pipe(channel), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(channel[0]);
+            if (setuid(54321) != 0) _exit(1);  // an id without an entry in the user database
+            if (c.first == nullptr) unsetenv("USER"); else setenv("USER", c.first, 1);
+            const std::string name = HostLoginName();
+            _exit(write(channel[1], name.data(), name.size()) == static_cast<ssize_t>(name.size()) ? 0 : 1);
+        }
+        close(channel[1]);
+        char buffer[64];
+        const ssize_t length = read(channel[0], buffer, sizeof buffer);
+        close(channel[0]);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << (c.first ? c.first : "(unset)");
+        EXPECT_EQ(std::string(buffer, length > 0 ? static_cast<size_t>(length) : 0), c.second)
+            << (c.first ? c.first : "(unset)");
+    }
 }
 
 }  // namespace

@@ -256,6 +256,9 @@ TEST(TextStringState, FailedAllocationLeavesTheEmptyString) {
         s = fresh;
     }
     EXPECT_STREQ(s.CStr(), "");
+    SetTextAllocFailOnce(0);  // the very next allocation is refused, and only that one
+    EXPECT_STREQ(TextString("abc").CStr(), "");
+    EXPECT_STREQ(TextString("abc").CStr(), "abc");
     s.Append("again");
     EXPECT_STREQ(s.CStr(), "again");
 }
