@@ -24,4 +24,9 @@ if(UPDATER_TESTS)
   target_link_libraries(unit_tests PRIVATE updater_checker)
   target_compile_definitions(unit_tests PRIVATE
     "CHECK_CASES_DIR=\"${CMAKE_CURRENT_SOURCE_DIR}/tests/check/cases\"")
+  if(NOT WIN32)
+    # The program itself, for its exit status.
+    target_compile_definitions(unit_tests PRIVATE "CHECKER_PATH=\"$<TARGET_FILE:updater-check>\"")
+    add_dependencies(unit_tests updater-check)
+  endif()
 endif()

@@ -1,8 +1,13 @@
 // The checker's command line.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 #include "check/Options.h"
 
@@ -63,5 +68,31 @@ TEST(CheckOptionsTest, ReadsTheCommandLine) {
     EXPECT_EQ(LowerExtension("a.b/graph"), "");
     EXPECT_EQ(LowerExtension("a\\graph.Dot"), "dot");
 }
+
+#ifndef _WIN32
+// The exit status a build or an editor acts on: 1 when any script has an
+// error (or a warning, with --warnings-as-errors), 2 for a wrong command
+// line, 0 otherwise.
+TEST(CheckOptionsTest, ExitStatusOfTheProgram) {
+    const std::string cases = CHECK_CASES_DIR;
+    const struct {
+        std::string arguments;
+        int status;
+    } runs[] = {
+        {cases + "/clean-typical.ini", 0},
+        {cases + "/semicolons.ini", 0},  // warnings only
+        {"--warnings-as-errors " + cases + "/semicolons.ini", 1},
+        {cases + "/missing-key.ini", 1},
+        {cases + "/clean-typical.ini " + cases + "/missing-key.ini", 1},
+        {"--bogus", 2},
+        {"--help", 0},
+    };
+    for (const auto& run : runs) {
+        const int result = std::system((std::string(CHECKER_PATH) + " " + run.arguments + " >/dev/null 2>&1").c_str());
+        ASSERT_TRUE(WIFEXITED(result)) << run.arguments;
+        EXPECT_EQ(WEXITSTATUS(result), run.status) << run.arguments;
+    }
+}
+#endif
 
 }  // namespace
