@@ -233,6 +233,12 @@ TEST(WinlikePath, FullPathsAsWindowsMakesThem) {
         {"\\y", top + "\\y"},
     };
     for (const Case& c : cases) EXPECT_EQ(FullPath(c.path), c.full) << c.path;
+#ifndef _WIN32
+    // Network and device paths are not taken apart: on the host they name nothing.
+    for (const char* path : {"\\\\server\\share\\a.txt", "//server/share", "\\\\?\\C:\\a"}) {
+        EXPECT_EQ(FullPath(path), "<none>") << path;
+    }
+#endif
 }
 
 TEST(WinlikePath, FolderIsTheTextBeforeTheLastBackslash) {
