@@ -8,6 +8,7 @@
 #include "engine/ScriptFile.h"
 #include "engine/Symbols.h"
 #include "winlike/CodePage.h"
+#include "winlike/IniFile.h"
 
 namespace {
 
@@ -445,15 +446,10 @@ void InspectText(const std::string& bytes, const ScriptView& script, const std::
         size_t used = 0;
         size_t total = 0;
         unsigned firstLost = 0;
-        bool afterEmptyKey = false;
-        for (const IniLine& line : define->lines) {
-            const bool emptyKey = line.kind == IniLine::kEntry && line.hasValue && line.key.empty();
-            const bool repeated = emptyKey && afterEmptyKey;
-            afterEmptyKey = emptyKey;
-            if (line.kind != IniLine::kEntry || repeated) continue;
-            const size_t size = line.key.size() + (line.hasValue ? 1 + line.value.size() : 0) + 1;
+        for (const IniLine* line : ListedLines(*define)) {
+            const size_t size = ListedSize(*line);
             total += size;
-            if (firstLost == 0 && used + size > kDefineRoom) firstLost = line.line;
+            if (firstLost == 0 && used + size > kDefineRoom) firstLost = line->line;
             if (firstLost == 0) used += size;
         }
         if (firstLost != 0) {

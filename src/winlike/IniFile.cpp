@@ -178,6 +178,22 @@ unsigned ProfileStringOf(const IniFile& file, const char* section, const char* k
     return static_cast<unsigned>(count);
 }
 
+std::vector<const IniLine*> ListedLines(const IniSection& section) {
+    std::vector<const IniLine*> listed;
+    bool afterEmptyKey = false;
+    for (const IniLine& line : section.lines) {
+        const bool emptyKey = line.kind == IniLine::kEntry && line.hasValue && line.key.empty();
+        const bool repeated = emptyKey && afterEmptyKey;
+        afterEmptyKey = emptyKey;
+        if (line.kind == IniLine::kEntry && !repeated) listed.push_back(&line);
+    }
+    return listed;
+}
+
+size_t ListedSize(const IniLine& line) {
+    return line.key.size() + (line.hasValue ? 1 + line.value.size() : 0) + 1;
+}
+
 unsigned ProfileSectionOf(const IniFile& file, const char* section, char* buffer, unsigned size) {
     if (buffer == nullptr || size == 0) return 0;
 
@@ -185,17 +201,9 @@ unsigned ProfileSectionOf(const IniFile& file, const char* section, char* buffer
     std::string lines;
     const IniSection* found = section != nullptr ? file.FindSection(section) : nullptr;
     if (found != nullptr) {
-        bool afterEmptyKey = false;
-        for (const IniLine& line : found->lines) {
-            // A line with an empty key right after another one (blank lines
-            // aside) is not listed; a comment or any other line between
-            // them ends such a run.
-            const bool emptyKey = line.kind == IniLine::kEntry && line.hasValue && line.key.empty();
-            const bool repeated = emptyKey && afterEmptyKey;
-            afterEmptyKey = emptyKey;
-            if (line.kind != IniLine::kEntry || repeated) continue;
-            lines += line.key;
-            if (line.hasValue) lines += "=" + line.value;
+        for (const IniLine* line : ListedLines(*found)) {
+            lines += line->key;
+            if (line->hasValue) lines += "=" + line->value;
             lines += '\0';
         }
     }

@@ -79,6 +79,15 @@ private:
 unsigned ProfileStringOf(const IniFile& file, const char* section, const char* key,
                          const char* fallback, char* buffer, unsigned size);
 
+// The entries a section read lists, in file order: every line with a key
+// or without "=", but not a line with an empty key right after another
+// one (blank lines aside; a comment or any other line between them ends
+// such a run).
+std::vector<const IniLine*> ListedLines(const IniSection& section);
+
+// The bytes a section read gives for one listed line: the line and its NUL.
+size_t ListedSize(const IniLine& line);
+
 // What GetPrivateProfileSectionA gives for `file`: the lines of `section`,
 // each ended by a NUL and one more NUL after the last, in `buffer` of `size`
 // bytes; returns the bytes copied without the final NUL.
