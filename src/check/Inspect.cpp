@@ -172,11 +172,7 @@ public:
 
     // The groups in angle brackets that stay in an expanded value.
     void Symbols(const std::string& section, const std::string& key, const std::string& expanded, unsigned line) {
-        const TextString text(expanded.c_str());
-        const int groups = text.GroupCount("<", ">");
-        for (int i = 0; i < groups; ++i) {
-            const std::string group = Str(text.Group(i, "<", ">"));
-            if (!SymbolLike(group)) continue;
+        for (const std::string& group : SymbolGroups(expanded)) {
             TextString value;
             if (LookupSymbol(run_.SymbolTable, group.c_str(), value)) {
                 Add(MakeFinding("symbol-unexpanded", nullptr, {group}, line, section, key));
@@ -198,11 +194,7 @@ public:
         if (comment != std::string::npos) {
             Add(MakeFinding("trailing-comment", nullptr, {raw.substr(comment)}, entry.line, "DEFINE", entry.key));
         }
-        const TextString text(raw.c_str());
-        const int groups = text.GroupCount("<", ">");
-        for (int i = 0; i < groups; ++i) {
-            const std::string group = Str(text.Group(i, "<", ">"));
-            if (!SymbolLike(group)) continue;
+        for (const std::string& group : SymbolGroups(raw)) {
             TextString value;
             if (LookupSymbol(run_.SymbolTable, group.c_str(), value)) {
                 const unsigned defined = DefineLine(group);
@@ -226,6 +218,18 @@ public:
     }
 
 private:
+    // The groups in angle brackets of `text` that look like symbols.
+    static std::vector<std::string> SymbolGroups(const std::string& text) {
+        const TextString groupsOf(text.c_str());
+        std::vector<std::string> found;
+        const int groups = groupsOf.GroupCount("<", ">");
+        for (int i = 0; i < groups; ++i) {
+            std::string group = Str(groupsOf.Group(i, "<", ">"));
+            if (SymbolLike(group)) found.push_back(std::move(group));
+        }
+        return found;
+    }
+
     static size_t CommentAt(const std::string& raw) {
         for (size_t i = 1; i < raw.size(); ++i) {
             if (raw[i] == ';' && (raw[i - 1] == ' ' || raw[i - 1] == '\t')) return i;
