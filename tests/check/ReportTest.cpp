@@ -4,6 +4,7 @@
 
 #ifndef _WIN32
 #include <signal.h>
+#include <sys/stat.h>
 #endif
 
 #include <string>
@@ -110,11 +111,11 @@ TEST(CheckReportForm, JsonEscapesAndReplacesBrokenText) {
     CheckReport report;
     report.file = "a\"b\\c.ini";
     report.findings = {MakeFinding("unknown-symbol", nullptr, {"<A\tB>"}, 3, "S", "K")};
-    report.findings[0].args[0] += "\xff";  // no UTF-8
+    report.findings[0].args[0] += "\xff\xE8\xA1\xA8";  // no UTF-8, then 表
     report.warnings = 1;
     const std::string json = JsonReport({report}, Language::kEnglish, "1.0");
     EXPECT_NE(json.find("\"file\": \"a\\\"b\\\\c.ini\""), std::string::npos) << json;
-    EXPECT_NE(json.find("<A\\tB>\xEF\xBF\xBD"), std::string::npos) << json;
+    EXPECT_NE(json.find("<A\\tB>\xEF\xBF\xBD\xE8\xA1\xA8"), std::string::npos) << json;
     EXPECT_EQ(json.find('\xff'), std::string::npos);
 }
 
@@ -124,11 +125,13 @@ TEST(CheckReportForm, SarifMessagesEndAsSentences) {
     report.file = "out/a:b/Set-up.1_a~b c.ini";
     Finding asked = MakeFinding("unknown-symbol", nullptr, {"<Desktp>"}, 3, "S", "DST");
     asked.suggestion = "<Desktop>";
-    report.findings = {asked, MakeFinding("unknown-symbol", nullptr, {"<Q>"}, 4, "S", "DST")};
+    Finding stops = MakeFinding("unknown-symbol", nullptr, {"<Q>"}, 4, "S", "DST");
+    stops.hasStop = true;
+    report.findings = {asked, stops};
     report.warnings = 2;
     const std::string sarif = SarifReport({report}, Language::kEnglish, "1.0");
     EXPECT_NE(sarif.find("did you mean \\\"<Desktop>\\\"?\""), std::string::npos) << sarif;
-    EXPECT_NE(sarif.find("stays in the value as written.\""), std::string::npos) << sarif;
+    EXPECT_NE(sarif.find("stays in the value as written. The run stops in the main list"), std::string::npos) << sarif;
     EXPECT_NE(sarif.find("\"out/a:b/Set-up.1_a~b%20c.ini\""), std::string::npos) << sarif;  // only the blank is encoded
 }
 
@@ -172,6 +175,25 @@ TEST(CheckReportForm, GraphvizDrawsThePicture) {
     struct sigaction pipeAction = {};
     sigaction(SIGPIPE, nullptr, &pipeAction);
     EXPECT_EQ(pipeAction.sa_handler, SIG_DFL);  // drawing leaves SIGPIPE as it found it
+
+    // A dot that is missing, or that ends by a signal, draws nothing.
+    const struct {
+        const char* script;  // the dot found first on PATH, or none
+        const char* problem;
+    } failures[] = {
+        {nullptr, "Graphviz's dot could not be started (package graphviz)"},
+        {"#!/bin/sh\nkill -KILL $$\n", "Graphviz's dot failed"},
+    };
+    for (const auto& failure : failures) {
+        ScratchDir bin;
+        if (failure.script != nullptr) {
+            bin.Write("dot", failure.script);
+            chmod(bin.at("dot").c_str(), 0755);
+        }
+        ScopedEnv path("PATH", bin.native().c_str());
+        EXPECT_FALSE(RenderGraph("digraph { a }", "svg", dir.at("h.svg").c_str(), problem));
+        EXPECT_EQ(problem, failure.problem);
+    }
 }
 #endif
 

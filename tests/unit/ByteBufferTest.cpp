@@ -36,6 +36,10 @@ TEST(ByteBuffer, AppendsKeepOrderAndCopiesAreOwn) {
     EXPECT_NE(copyOfEmpty.Data(), nullptr);  // a block of 0 bytes
     EXPECT_EQ(buffer.Slice(8, 100).Size(), 4u);
     EXPECT_EQ(buffer.Slice(50, 4).Size(), 0u);
+    const unsigned char byte = 0xA5;
+    ByteBuffer one;
+    ASSERT_TRUE(one.Set(&byte, 1));
+    EXPECT_EQ(*static_cast<const unsigned char*>(one.Data()), 0xA5);
 }
 
 TEST(ByteBuffer, RemoveCasesAndOutOfRange) {

@@ -204,6 +204,11 @@ TEST(TextStringReplace, ReplaceAllAndCountOf) {
     // A chain that would grow to 2^40 bytes is cut short instead of hanging.
     TextString runaway(std::string(40, 'a').append("b").c_str());
     EXPECT_TRUE(runaway.ReplaceAll("ab", "bba"));
+    // Replacements of the same length can take a step for every pair of
+    // letters (here a sort of 16 KiB): cut short as well.
+    TextString sorting((std::string(8192, 'b') + std::string(8192, 'a')).c_str());
+    EXPECT_TRUE(sorting.ReplaceAll("ba", "ab"));
+    EXPECT_EQ(sorting.Length(), 16384);
 
     EXPECT_EQ(TextString("a\\..\\..\\b").CountOf("\\.."), 2);
     EXPECT_EQ(TextString("aaaa").CountOf("aa"), 2);
