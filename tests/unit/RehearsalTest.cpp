@@ -103,6 +103,25 @@ TEST(RehearsalTest, TreeCopiesKeepEverythingAndLeaveTheOriginal) {
     chmod(dir.at("root/drive_c/Closed").c_str(), 0755);
 }
 
+// A file the copy cannot look at (its path is longer than the system takes,
+// in a folder whose own path is not) fails the copy instead of going missing.
+TEST(RehearsalTest, TreeCopyFailsOnWhatItCannotSee) {
+    ScratchDir dir;
+    fs::path deep = dir.at("root");
+    while (deep.string().size() < 3800) deep /= std::string(200, 'd');
+    fs::create_directories(deep);
+    const std::string name(250, 'f');
+    const int folder = open(deep.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(folder, 0);
+    close(openat(folder, name.c_str(), O_CREAT | O_WRONLY, 0644));
+    TreeCopyCount count;
+    std::string error;
+    EXPECT_FALSE(CopyHostTree(dir.at("root").string(), dir.at("c").string(), count, error));
+    EXPECT_NE(error.find("cannot look at"), std::string::npos) << error;
+    unlinkat(folder, name.c_str(), 0);  // so that the scratch folder can go
+    close(folder);
+}
+
 // What a rehearsal in a child process found, one "name=value" a line.
 struct Findings {
     const ScratchDir* dir;
