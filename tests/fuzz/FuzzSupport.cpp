@@ -37,23 +37,6 @@ std::string InputReader::Text(size_t limit) {
     return text;
 }
 
-std::string InputReader::Terminated() {
-    std::string text;
-    while (!AtEnd()) {
-        const char c = static_cast<char>(Byte());
-        if (c == '\0') break;
-        text += c;
-    }
-    return text;
-}
-
-std::string InputReader::Rest() {
-    std::string text;
-    if (!AtEnd()) text.assign(reinterpret_cast<const char*>(data_ + position_), size_ - position_);
-    position_ = size_;
-    return text;
-}
-
 namespace {
 
 struct ScratchState {

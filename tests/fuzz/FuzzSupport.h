@@ -20,7 +20,6 @@ public:
     InputReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
 
     bool AtEnd() const { return position_ >= size_; }
-    size_t Left() const { return AtEnd() ? 0 : size_ - position_; }
 
     uint8_t Byte() { return AtEnd() ? 0 : data_[position_++]; }
     uint16_t Word() {
@@ -31,10 +30,6 @@ public:
     int Index() { return static_cast<int>(Byte() % 32) - 8; }
     // A text without NUL bytes: a length byte (0 to `limit`) and the bytes.
     std::string Text(size_t limit = 15);
-    // The bytes up to the next NUL (which is skipped), or to the end.
-    std::string Terminated();
-    // Everything that is left.
-    std::string Rest();
 
 private:
     const uint8_t* data_;
