@@ -52,7 +52,7 @@ std::map<std::string, Entry> Tree(const fs::path& top) {
             entry.content = bytes.str();
         }
         if (entry.kind == 'l') entry.mode = 0;
-        tree[fs::relative(item.path(), top).string()] = entry;
+        tree[item.path().lexically_relative(top).string()] = entry;  // links not followed
     }
     return tree;
 }
@@ -100,6 +100,29 @@ TEST(RehearsalTest, TreeCopiesKeepEverythingAndLeaveTheOriginal) {
     fs::create_directory(dir.at("taken"));  // a copy never goes into what is there
     EXPECT_FALSE(CopyHostTree(dir.at("root").string(), dir.at("taken").string(), count, error));
     EXPECT_NE(error.find("cannot make the folder"), std::string::npos) << error;
+    chmod(dir.at("root/drive_c/Closed").c_str(), 0755);
+}
+
+// Onto another file system every file is copied, with its bytes, bits and
+// times.
+TEST(RehearsalTest, TreeCopiesOntoAnotherFileSystem) {
+    ScratchDir dir;
+    std::string other = "/dev/shm/nemuria-test-XXXXXX";
+    struct stat here = {}, there = {};
+    stat(dir.native().c_str(), &here);
+    if (mkdtemp(&other[0]) == nullptr || stat(other.c_str(), &there) != 0 || there.st_dev == here.st_dev) {
+        rmdir(other.c_str());
+        GTEST_SKIP() << "no second file system at /dev/shm";
+    }
+    MakeTree(dir);
+    TreeCopyCount count;
+    std::string error;
+    EXPECT_TRUE(CopyHostTree(dir.at("root").string(), other + "/copy", count, error)) << error;
+    auto expected = Tree(dir.at("root"));
+    expected.erase("drive_c/pipe");
+    EXPECT_EQ(Tree(other + "/copy"), expected);
+    EXPECT_EQ(count.copied, 4u);
+    RemoveHostTree(other);
     chmod(dir.at("root/drive_c/Closed").c_str(), 0755);
 }
 
