@@ -260,7 +260,8 @@ TEST_F(HostPathTest, ModulePathIsTheProgramOnItsDriveAndIsCutLikeWindows) {
 
 // The login name names the user's folder under C:\Users; a user the
 // system does not know is named by USER, and a name that would not stay
-// one folder is "user". (Needs root to become a user without an entry.)
+// one folder is "user"; the root is below /tmp. (Needs root to become a user
+// without an entry.)
 TEST(HostLoginTest, NameStaysOneFolder) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to take a user id without an entry";
     const std::pair<const char*, const char*> cases[] = {
@@ -274,17 +275,21 @@ TEST(HostLoginTest, NameStaysOneFolder) {
             close(channel[0]);
             if (setuid(54321) != 0) _exit(1);  // an id without an entry in the user database
             if (c.first == nullptr) unsetenv("USER"); else setenv("USER", c.first, 1);
-            const std::string name = HostLoginName();
+            unsetenv("HOME");
+            unsetenv("NEMURIA_ROOT");
+            const std::string name = HostLoginName() + " " + ConfiguredHostRoot();
             _exit(write(channel[1], name.data(), name.size()) == static_cast<ssize_t>(name.size()) ? 0 : 1);
         }
         close(channel[1]);
-        char buffer[64];
+        char buffer[128];
         const ssize_t length = read(channel[0], buffer, sizeof buffer);
         close(channel[0]);
         int status = 0;
         waitpid(child, &status, 0);
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << (c.first ? c.first : "(unset)");
-        EXPECT_EQ(std::string(buffer, length > 0 ? static_cast<size_t>(length) : 0), c.second)
+        // Without a home folder the root is below /tmp.
+        EXPECT_EQ(std::string(buffer, length > 0 ? static_cast<size_t>(length) : 0),
+                  std::string(c.second) + " /tmp/.local/share/nemuria-updater")
             << (c.first ? c.first : "(unset)");
     }
 }
