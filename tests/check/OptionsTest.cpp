@@ -84,6 +84,7 @@ TEST(CheckOptionsTest, ExitStatusOfTheProgram) {
         {"--warnings-as-errors " + cases + "/semicolons.ini", 1},
         {cases + "/missing-key.ini", 1},
         {cases + "/clean-typical.ini " + cases + "/missing-key.ini", 1},
+        {"--format sarif " + cases + "/clean-typical.ini 2>/dev/null | grep -q '\"version\": \"2.1.0\"'", 0},
         {"--bogus", 2},
         {"--help", 0},
     };
