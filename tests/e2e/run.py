@@ -515,6 +515,10 @@ def run_host(scenario, program, work, answers_option=False):
         check_host_output(scenario, places, stdout, stderr, steps)
         check_files(expect, folder, places)
         unchanged.check()
+        # --explore makes its copies beside the root and must take them away.
+        leftovers = sorted(entry.name for entry in work.glob(".nemuria-rehearsal-*"))
+        if leftovers:
+            raise Failure("copies of a rehearsal were left beside the root: " + ", ".join(leftovers))
 
 
 # ---- The Windows editions under Wine ----------------------------------------
