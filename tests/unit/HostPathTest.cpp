@@ -91,6 +91,14 @@ TEST_F(HostPathTest, MapsDrivesAndFindsNamesWithoutRegardToCase) {
     for (const auto& test : cases) {
         EXPECT_EQ(Mapped(test.windows), test.host) << test.windows;
     }
+    // As written (the script's path, read key after key), a path on drive
+    // C: follows the root; only one on Z: is the same whatever the root.
+    std::string host;
+    ASSERT_TRUE(ToHostPathAsWritten("C:\\Later\\x", host));
+    EXPECT_EQ(host, drive_c + "/Later/x");
+    UseRoot(dir.at("other"));
+    ASSERT_TRUE(ToHostPathAsWritten("C:\\Later\\x", host));
+    EXPECT_EQ(host, HostRoot() + "/drive_c/Later/x");
 }
 
 // A path of more than 259 characters names nothing, as in the ANSI calls

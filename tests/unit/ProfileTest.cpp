@@ -95,6 +95,14 @@ TEST(ProfileTest, ScriptNamedInOtherLetterCases) {
     EXPECT_EQ(ReadString(file, "s", "k", "NO_DATA", 259).bytes, Bytes("2", 2));
 }
 
+// A script that fills the blocks it is read in exactly is read to its end.
+TEST(ProfileTest, ScriptOfExactly64KibIsReadWhole) {
+    ScratchDir dir;
+    std::string text = "[s]\r\nk=1\r\n;";
+    dir.Write("script.ini", text + std::string(65536 - text.size() - 2, 'x') + "\r\n");
+    EXPECT_EQ(ReadString(dir.windows("script.ini"), "s", "k", "NO_DATA", 259).bytes, Bytes("1", 2));
+}
+
 TEST(ProfileTest, FileThatCannotBeReadHasNoKeys) {
     ScratchDir dir;
     std::filesystem::create_directories(dir.at("folder.ini"));
