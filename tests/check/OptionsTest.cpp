@@ -85,6 +85,8 @@ TEST(CheckOptionsTest, ExitStatusOfTheProgram) {
         {cases + "/missing-key.ini", 1},
         {cases + "/clean-typical.ini " + cases + "/missing-key.ini", 1},
         {"--format sarif " + cases + "/clean-typical.ini 2>/dev/null | grep -q '\"version\": \"2.1.0\"'", 0},
+        // A script that cannot be read has no line to name.
+        {"--lang en " + cases + "/no-such.ini | grep -q 'no-such.ini: error: the script cannot be read'", 0},
         {"--bogus", 2},
         {"--help", 0},
     };

@@ -119,7 +119,8 @@ TEST(CheckReportForm, JsonEscapesAndReplacesBrokenText) {
     EXPECT_EQ(json.find('\xff'), std::string::npos);
 }
 
-// SARIF messages are sentences: a full stop is added only where none ends them.
+// SARIF messages are sentences: a full stop is added only where none ends
+// them. The message of the updater a finding leads to is one of its properties.
 TEST(CheckReportForm, SarifMessagesEndAsSentences) {
     CheckReport report;
     report.file = "out/a:b/Set-up.1_a~b c.ini";
@@ -127,12 +128,15 @@ TEST(CheckReportForm, SarifMessagesEndAsSentences) {
     asked.suggestion = "<Desktop>";
     Finding stops = MakeFinding("unknown-symbol", nullptr, {"<Q>"}, 4, "S", "DST");
     stops.hasStop = true;
-    report.findings = {asked, stops};
-    report.warnings = 2;
+    Finding numbered = MakeFinding("unknown-symbol", nullptr, {"<R>"}, 5, "S", "DST");
+    numbered.updaterMessage = 4;
+    report.findings = {asked, stops, numbered};
+    report.warnings = 3;
     const std::string sarif = SarifReport({report}, Language::kEnglish, "1.0");
     EXPECT_NE(sarif.find("did you mean \\\"<Desktop>\\\"?\""), std::string::npos) << sarif;
     EXPECT_NE(sarif.find("stays in the value as written. The run stops in the main list"), std::string::npos) << sarif;
     EXPECT_NE(sarif.find("\"out/a:b/Set-up.1_a~b%20c.ini\""), std::string::npos) << sarif;  // only the blank is encoded
+    EXPECT_NE(sarif.find("\"properties\": {\"updaterMessage\": 4}"), std::string::npos) << sarif;
 }
 
 #ifndef _WIN32
@@ -153,12 +157,12 @@ TEST(CheckReportForm, JapaneseWhereTheLocaleIsJapanese) {
 }
 #endif
 
-// The picture names each procedure's mode and warnings.
+// The picture names each procedure's mode, line and warnings.
 TEST(CheckReportForm, PictureMarksWarningsOnTheirProcedures) {
     const CheckReport report = CheckScript({std::string(CHECK_CASES_DIR) + "/link-folder.ini", ""});
     const std::string dot = GraphDot(report, Language::kEnglish);
     EXPECT_NE(dot.find("link-folder"), std::string::npos) << dot;
-    EXPECT_NE(dot.find("FIND\\nEXIST"), std::string::npos) << dot;
+    EXPECT_NE(dot.find("FIND\\nEXIST  line 10"), std::string::npos) << dot;
     // Also in a list that cannot be built.
     const std::string stops = GraphDot(CheckScript({std::string(CHECK_CASES_DIR) + "/missing-key.ini", ""}),
                                        Language::kEnglish);

@@ -101,7 +101,7 @@ TEST(TextStringWords, QuotedWordsAndEmptyWords) {
                     {{quoted, 0, 0, "\"My Title\""}, {quoted, -1, -1, "x"}, {"\"a b", 0, 0, "\"a b"},
                      {"a  b", 1, 1, ""}, {"a  b", 2, 2, "b"}, {"a b c", -2, -1, "b c"}, {"a b c", 1, 99, "b c"},
                      {"a b", 5, 5, ""}, {"", 0, 0, ""}, {"", -1, -1, ""}, {"a b c", 2, 1, ""},
-                     {"a b c", 0, -9, "a"}, {"a b c", 1, -9, ""}, {"a b c", -9, 0, ""}});
+                     {"a b c", 0, -9, "a"}, {"a b c", 1, -9, ""}, {"a b c", -9, 0, ""}, {"a b c", -1, 0, ""}});
     TextString s("a ");
     s.ReplaceWord(1, "x");  // the empty last word sits at the end
     EXPECT_STREQ(s.CStr(), "a x");
