@@ -294,6 +294,15 @@ TEST(ExploreTest, EveryPathThroughTheQuestionsOnce) {
         return ++runs == 1 ? kRunUnfinished : kRunStop;
     }));
     EXPECT_EQ(runs, 1);  // an unfinished run has no paths to follow
+    // A run that stops the walk (its copies could not be made) is no
+    // combination past the limit.
+    runs = 0;
+    EXPECT_TRUE(WalkCombinations(kMaxCombinations, [&](const std::vector<bool>&, std::vector<bool>& path) {
+        path = {true};
+        ++runs;
+        return kRunStop;
+    }));
+    EXPECT_EQ(runs, 1);
 }
 
 TraceStep Action(const char* action, const char* path, const char* change) {
