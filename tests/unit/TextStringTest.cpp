@@ -209,6 +209,7 @@ TEST(TextStringReplace, ReplaceAllAndCountOf) {
     TextString sorting((std::string(8192, 'b') + std::string(8192, 'a')).c_str());
     EXPECT_TRUE(sorting.ReplaceAll("ba", "ab"));
     EXPECT_EQ(sorting.Length(), 16384);
+    EXPECT_NE(sorting.CStr(), std::string(8192, 'a') + std::string(8192, 'b'));  // not sorted through
 
     EXPECT_EQ(TextString("a\\..\\..\\b").CountOf("\\.."), 2);
     EXPECT_EQ(TextString("aaaa").CountOf("aa"), 2);
