@@ -168,6 +168,7 @@ TEST(TextStringTrim, RepeatedTokensFoldedCase) {
     } cases[] = {
         {"  a b  ", " ", " ", "a b"}, {"   ", " ", " ", ""},      {"C:\\dir\\\\", "", "\\", "C:\\dir"},
         {"ABxab", "ab", "ab", "x"},   {"ababa", "ab", "ab", "a"}, {"\"Title\"", "\"", "\"", "Title"},
+        {"\\dir\\", "\\", "", "dir\\"},
     };
     for (const auto& c : cases) {
         TextString s(c.text);
