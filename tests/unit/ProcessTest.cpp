@@ -150,6 +150,20 @@ TEST_F(LaunchTest, ProgramsThatCannotStartAreFailures) {
     EXPECT_TRUE(LaunchProgram(dir.windows("ok\\argdump").c_str(), "", true));
 }
 
+// A folder of one letter, named from the current folder, is a folder like
+// any other.
+TEST_F(LaunchTest, ProgramInAOneLetterFolderOfTheCurrentFolderStarts) {
+    Install("b/argdump");
+    const fs::path saved = fs::current_path();
+    fs::current_path(dir.native());
+    const bool started = LaunchProgram("b\\argdump", "r", true);
+    fs::current_path(saved);
+    ASSERT_TRUE(started);
+    const auto record = ReadRecord(dir.at("b/argdump.txt"));
+    EXPECT_EQ(record.at("arg1"), "r");
+    EXPECT_EQ(record.at("folder"), Escaped(fs::canonical(dir.at("b")).string()));
+}
+
 TEST_F(LaunchTest, WaitReturnsAfterTheEndWhateverTheExitCode) {
     const std::string program = Install("w/argdump");
     ScopedEnv delay("ARGDUMP_DELAY_MS", "300");  // argdump waits before it records
