@@ -87,6 +87,8 @@ TEST(CheckOptionsTest, ExitStatusOfTheProgram) {
         {"--format sarif " + cases + "/clean-typical.ini 2>/dev/null | grep -q '\"version\": \"2.1.0\"'", 0},
         // A script that cannot be read has no line to name.
         {"--lang en " + cases + "/no-such.ini | grep -q 'no-such.ini: error: the script cannot be read'", 0},
+        // Nor one whose reading fails (the process's memory at address 0).
+        {"--lang en /proc/self/mem | grep -q 'mem: error: the script cannot be read'", 0},
         {"--bogus", 2},
         {"--help", 0},
     };
