@@ -266,6 +266,24 @@ TEST_F(HostPathTest, ModulePathIsTheProgramOnItsDriveAndIsCutLikeWindows) {
     EXPECT_EQ(untouched, 'x');
 }
 
+// The same from a program whose own path is longer than a first guess at
+// its length: these tests, run again from a folder deep in folders.
+TEST_F(HostPathTest, ModulePathOfAProgramDeepInFolders) {
+    std::string deep = "program";
+    while (deep.size() < 400) deep += "/a folder name of some length";
+    fs::create_directories(dir.at(deep));
+    const fs::path copy = dir.at(deep + "/unit_tests");
+    const fs::path self = fs::read_symlink("/proc/self/exe");
+    std::error_code linked;
+    fs::create_hard_link(self, copy, linked);
+    if (linked) fs::copy_file(self, copy);
+    const std::string command = "timeout 30 '" + copy.string() +
+                                "' --gtest_filter=HostPathTest.ModulePathIsTheProgram* >/dev/null 2>&1";
+    const int result = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(result));
+    EXPECT_EQ(WEXITSTATUS(result), 0);
+}
+
 // The login name names the user's folder under C:\Users; a user the
 // system does not know is named by USER, and a name that would not stay
 // one folder is "user"; the root is below /tmp. (Needs root to become a user
