@@ -268,6 +268,11 @@ TEST(TextStringState, FailedAllocationLeavesTheEmptyString) {
     EXPECT_STREQ(TextString("abc").CStr(), "abc");
     s.Append("again");
     EXPECT_STREQ(s.CStr(), "again");
+    // A text set from its own tail is copied out first; a refused copy
+    // fails and leaves the empty string.
+    SetTextAllocFailOnce(0);
+    EXPECT_FALSE(s.SetText(s.CStr() + 1));
+    EXPECT_STREQ(s.CStr(), "");
 }
 
 }  // namespace
