@@ -71,6 +71,7 @@ TEST(ByteBuffer, EqualsComparesTheOtherSizeOnly) {
 TEST(ByteBuffer, FailedAllocationLeavesNoBlock) {
     ByteBuffer buffer = Numbered(2);
     ByteBuffer three = Numbered(3);
+    ByteBuffer own = Numbered(2);
     SetTextAllocFailAfter(1);  // the temporary copy succeeds, the new block not
     const uint32_t value = 9;
     EXPECT_FALSE(buffer.Append(&value, 4));
@@ -80,6 +81,10 @@ TEST(ByteBuffer, FailedAllocationLeavesNoBlock) {
     three.Remove(4, 4);  // the new content cannot be put together
     EXPECT_EQ(three.Data(), nullptr);
     EXPECT_EQ(three.Size(), 0u);
+    // Set from its own bytes: the copy made first is refused.
+    EXPECT_FALSE(own.Set(static_cast<const char*>(own.Data()) + 4, 4));
+    EXPECT_EQ(own.Data(), nullptr);
+    EXPECT_EQ(own.Size(), 0u);
     SetTextAllocFailAfter(-1);
     EXPECT_TRUE(three.Allocate(8));
     // A size past 4 GiB fails as an exhausted heap does.
