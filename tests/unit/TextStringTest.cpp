@@ -240,6 +240,12 @@ TEST(TextStringFormat, CutAt1023BytesAndCatalogueTexts) {
     EXPECT_EQ(s.CStr(), Printf(text, "C:\\a.txt", 33u));
     s.FormatMessageId(7);  // not in the catalogue
     EXPECT_STREQ(s.CStr(), "");
+#ifndef _WIN32
+    // A format the C library refuses (a wide character with no form in the
+    // C locale) gives the empty text, not what was written before the error.
+    s.Format("a%ls", L"\u00e9");
+    EXPECT_STREQ(s.CStr(), "");
+#endif
 }
 
 TEST(TextStringState, FailedAllocationLeavesTheEmptyString) {
