@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -269,6 +271,17 @@ TEST(FileOpsTest, CopyBitsAndLinks) {
     EXPECT_TRUE(fs::is_symlink(dir.at("link")));
     EXPECT_EQ(dir.Read("target"), "#!/bin/sh\n");
     EXPECT_EQ(ModeOf(dir.at("target")), 0750u);
+}
+
+// A file of the kernel's own, whose size says 0 although it has content, on
+// a file system the kernel will not copy from: the copy reads it instead.
+TEST(FileOpsTest, CopyReadsWhatTheKernelDoesNotCopy) {
+    ScratchDir dir;
+    ASSERT_TRUE(CopyOneFile("Z:\\proc\\version", dir.windows("version").c_str()));
+    std::ifstream in("/proc/version");
+    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_FALSE(content.empty());
+    EXPECT_EQ(dir.Read("version"), content);
 }
 
 #endif  // _WIN32
