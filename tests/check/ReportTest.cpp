@@ -197,6 +197,10 @@ TEST(CheckReportForm, GraphvizDrawsThePicture) {
         ScopedEnv path("PATH", bin.native().c_str());
         EXPECT_FALSE(RenderGraph("digraph { a }", "svg", dir.at("h.svg").c_str(), problem));
         EXPECT_EQ(problem, failure.problem);
+        // Also where the parent ignored SIGCHLD and so no end could be seen.
+        ChildrenIgnored ignored;
+        EXPECT_FALSE(RenderGraph("digraph { a }", "svg", dir.at("h.svg").c_str(), problem));
+        EXPECT_EQ(problem, failure.problem);
     }
 }
 #endif

@@ -177,6 +177,17 @@ TEST_F(LaunchTest, WaitReturnsAfterTheEndWhateverTheExitCode) {
     EXPECT_TRUE(LaunchProgram(dir.windows("w\\fails").c_str(), "", true));
 }
 
+// Started by a parent that ignores SIGCHLD (inherited, as some services
+// do), the updater finds its children collected for it: a program that ran
+// to its end is still a program started.
+TEST_F(LaunchTest, WaitWhileChildrenAreCollectedBySystem) {
+    const std::string program = Install("i/argdump");
+    ChildrenIgnored ignored;
+    ScopedEnv delay("ARGDUMP_DELAY_MS", "200");
+    EXPECT_TRUE(LaunchProgram(program.c_str(), "", true));
+    EXPECT_TRUE(fs::exists(dir.at("i/argdump.txt"))) << "returned before the program ended";
+}
+
 TEST_F(LaunchTest, NoWaitReturnsOnceStartedAndLeavesNoZombie) {
     const std::string program = Install("n/argdump");
     ScopedEnv delay("ARGDUMP_DELAY_MS", "1500");

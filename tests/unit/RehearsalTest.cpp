@@ -269,6 +269,17 @@ TEST(RehearsalTest, ChildRunsHandBackTheirText) {
             std::abort();
         },
         nullptr, output));
+    {
+        // The same where the parent ignored SIGCHLD: the child is still
+        // this process's to collect, and the disposition is put back.
+        ChildrenIgnored ignored;
+        EXPECT_TRUE(RunInChild([](void*) { return std::string("2"); }, nullptr, output));
+        EXPECT_EQ(output, "2");
+        EXPECT_FALSE(RunInChild([](void*) -> std::string { std::abort(); }, nullptr, output));
+        struct sigaction now = {};
+        sigaction(SIGCHLD, nullptr, &now);
+        EXPECT_EQ(now.sa_handler, SIG_IGN);
+    }
 
     ScratchDir dir;
     const std::string scratch = MakeScratchFolder(dir.at("root").string());

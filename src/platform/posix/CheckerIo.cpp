@@ -18,6 +18,7 @@
 
 #include "platform/posix/FileIo.h"
 #include "platform/posix/HostPath.h"
+#include "platform/posix/OwnChildren.h"
 #include "platform/posix/UniqueFd.h"
 #include "winlike/Conversion.h"
 
@@ -114,6 +115,7 @@ bool RenderGraph(const std::string& dot, const char* format, const char* outputP
     const std::string formatOption = std::string("-T") + format;
     std::vector<char*> arguments = {const_cast<char*>("dot"), const_cast<char*>(formatOption.c_str()),
                                     const_cast<char*>("-o"), const_cast<char*>(outputPath), nullptr};
+    const OwnChildren own;
     const pid_t child = fork();
     if (child < 0) {
         problem = std::strerror(errno);

@@ -18,6 +18,7 @@
 #include "platform/Failure.h"
 #include "platform/posix/FileIo.h"
 #include "platform/posix/HostPath.h"
+#include "platform/posix/OwnChildren.h"
 #include "platform/posix/UniqueFd.h"
 
 namespace {
@@ -217,6 +218,7 @@ bool RunInChild(std::string (*body)(void*), void* context, std::string& output) 
     UniqueFd readEnd(fds[0]);
     UniqueFd writeEnd(fds[1]);
     std::fflush(nullptr);
+    const OwnChildren own;
     const pid_t child = fork();
     if (child < 0) return false;
     if (child == 0) {
