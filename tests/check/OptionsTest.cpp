@@ -10,6 +10,7 @@
 #endif
 
 #include "check/Options.h"
+#include "platform/CheckerIo.h"
 
 namespace {
 
@@ -70,6 +71,15 @@ TEST(CheckOptionsTest, ReadsTheCommandLine) {
 }
 
 #ifndef _WIN32
+// --src as the updater will see it: a host folder by its Windows name,
+// without the backslashes at its end; a Windows folder as given.
+TEST(CheckOptionsTest, SourceFolderForTheRun) {
+    EXPECT_EQ(FolderForRun("/opt/app/"), "Z:\\opt\\app");
+    EXPECT_EQ(FolderForRun("/"), "Z:\\");
+    EXPECT_EQ(FolderForRun("C:\\Apps\\"), "C:\\Apps\\");
+    EXPECT_EQ(FolderForRun(nullptr), "");
+}
+
 // The exit status a build or an editor acts on: 1 when any script has an
 // error (or a warning, with --warnings-as-errors), 2 for a wrong command
 // line, 0 otherwise.

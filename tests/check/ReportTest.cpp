@@ -117,6 +117,15 @@ TEST(CheckReportForm, JsonEscapesAndReplacesBrokenText) {
     EXPECT_NE(json.find("\"file\": \"a\\\"b\\\\c.ini\""), std::string::npos) << json;
     EXPECT_NE(json.find("<A\\tB>\xEF\xBF\xBD\xE8\xA1\xA8\xF0\x9F\x98\x80"), std::string::npos) << json;
     EXPECT_EQ(json.find('\xff'), std::string::npos);
+
+    // Where the run stops, its lists as JSON arrays.
+    report.findings = {StopFinding({{"OUTER", 1}, {"INNER", 0}}, {"CHECK", "COPY"}, {"COPY", "LINK"})};
+    const std::string stop = JsonReport({report}, Language::kEnglish, "1.0");
+    EXPECT_NE(stop.find("{\"branches\": [{\"section\": \"OUTER\", \"branch\": 1}, {\"section\": \"INNER\", "
+                        "\"branch\": 0}], \"after\": [\"CHECK\", \"COPY\"], \"changedFiles\": [\"COPY\", \"LINK\"], "
+                        "\"whileBuildingMainList\": false"),
+              std::string::npos)
+        << stop;
 }
 
 // SARIF messages are sentences: a full stop is added only where none ends
