@@ -64,6 +64,11 @@ TEST(CheckStop, TellsTheBranchesAndWhatRanBefore) {
         // the procedures that ran each once.
         {StopFinding({{"LOOP", 1}, {"LOOP", 1}, {"LOOP", 1}}, {"CHECK", "CHECK", "CHECK"}, {}), Language::kEnglish,
          "the run stops in branch 1 of [LOOP], 3 levels deep, after CHECK"},
+        // Past eight names, the first three and the last four.
+        {StopFinding({}, {"P1", "P2", "P3", "P4", "P5", "P6", "P7", "P8"}, {}), Language::kEnglish,
+         "the run stops in the main list, after P1, P2, P3, P4, P5, P6, P7, P8"},
+        {StopFinding({}, {"P1", "P2", "P3", "P4", "P5", "P6", "P7", "P8", "P9"}, {}), Language::kEnglish,
+         "the run stops in the main list, after P1, P2, P3, ..., P6, P7, P8, P9"},
     };
     for (const Case& c : cases) EXPECT_EQ(StopText(c.finding, c.language), c.text);
 }
