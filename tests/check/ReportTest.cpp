@@ -138,19 +138,22 @@ TEST(CheckReportForm, JsonEscapesAndReplacesBrokenText) {
 TEST(CheckReportForm, SarifMessagesEndAsSentences) {
     CheckReport report;
     report.file = "out/a:b/Set-up.1_a~b c.ini";
-    Finding asked = MakeFinding("unknown-symbol", nullptr, {"<Desktp>"}, 3, "S", "DST");
+    Finding asked = MakeFinding("unknown-symbol", nullptr, {"<Desktp>"}, 1, "S", "DST");
     asked.suggestion = "<Desktop>";
     Finding stops = MakeFinding("unknown-symbol", nullptr, {"<Q>"}, 4, "S", "DST");
     stops.hasStop = true;
     Finding numbered = MakeFinding("unknown-symbol", nullptr, {"<R>"}, 5, "S", "DST");
     numbered.updaterMessage = 4;
-    report.findings = {asked, stops, numbered};
-    report.warnings = 3;
+    Finding whole = MakeFinding("not-shift-jis", nullptr, {"3"}, 0);  // of the file, on no line
+    report.findings = {asked, stops, numbered, whole};
+    report.warnings = 4;
     const std::string sarif = SarifReport({report}, Language::kEnglish, "1.0");
     EXPECT_NE(sarif.find("did you mean \\\"<Desktop>\\\"?\""), std::string::npos) << sarif;
     EXPECT_NE(sarif.find("stays in the value as written. The run stops in the main list"), std::string::npos) << sarif;
     EXPECT_NE(sarif.find("\"out/a:b/Set-up.1_a~b%20c.ini\""), std::string::npos) << sarif;  // only the blank is encoded
     EXPECT_NE(sarif.find("\"properties\": {\"updaterMessage\": 4}"), std::string::npos) << sarif;
+    EXPECT_NE(sarif.find("\"region\": {\"startLine\": 1}"), std::string::npos) << sarif;
+    EXPECT_EQ(sarif.find("\"startLine\": 0"), std::string::npos) << sarif;
 }
 
 #ifndef _WIN32

@@ -99,6 +99,10 @@ TEST_F(HostPathTest, MapsDrivesAndFindsNamesWithoutRegardToCase) {
     UseRoot(dir.at("other"));
     ASSERT_TRUE(ToHostPathAsWritten("C:\\Later\\x", host));
     EXPECT_EQ(host, HostRoot() + "/drive_c/Later/x");
+    // A pattern, or a drive that names nothing, is no script's path.
+    for (const char* none : {"C:\\Later\\*.ini", "Z:\\tmp\\?.ini", "Q:\\x.ini"}) {
+        EXPECT_FALSE(ToHostPathAsWritten(none, host)) << none;
+    }
 }
 
 // A path of more than 259 characters names nothing, as in the ANSI calls

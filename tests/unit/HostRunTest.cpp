@@ -199,6 +199,7 @@ TEST(ExplainTest, LinesNameTheSectionKeyAndWord) {
         {kMsgOutOfMemory, {"ProcListArray"}, &nesting,
          "In English: Lists nest more than 64 deep: SWITCH [LOOP] 0 keeps choosing a list that runs a SWITCH again. "
          "(section [LOOP])"},
+        {kMsgOutOfMemory, {"COPY_INFO"}, &nesting, "In English: Memory ran out for \"COPY_INFO\". (section [LOOP])"},
         {kMsgCopyFailed, {"a", "b"}, &copy,
          "In English: COPY [INSTALL] could not copy \"a\" to \"b\". The host said: stat source failed: \"/a\": No "
          "such file or directory. (section [INSTALL], key FROM)"},
