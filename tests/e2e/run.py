@@ -397,7 +397,7 @@ def host_command(scenario, program, work, places, answers_option):
     work folder, --status, --answers, the scenario's options), "--", then
     the scenario's arguments; and the trace file."""
     trace = work / ("trace.jsonl" if "trace_jsonl" in scenario else "trace.txt")
-    options = [f"--trace={trace}"]
+    options = [] if scenario.get("untraced") else [f"--trace={trace}"]
     if "status" in scenario:
         options.append("--status")
     if (answers_option or scenario.get("answers_option")) and scenario.get("answers"):
