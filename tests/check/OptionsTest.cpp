@@ -99,6 +99,7 @@ TEST(CheckOptionsTest, ExitStatusOfTheProgram) {
         {"--lang en " + cases + "/no-such.ini | grep -q 'no-such.ini: error: the script cannot be read'", 0},
         // Nor one whose reading fails (the process's memory at address 0).
         {"--lang en /proc/self/mem | grep -q 'mem: error: the script cannot be read'", 0},
+        {"--lang en \"\" | grep -q '^: error: the script cannot be read'", 0},  // an empty name
         {"--bogus", 2},
         {"--help", 0},
     };
