@@ -21,6 +21,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/posix/ScopedSignal.h"
 #include "winlike/Arguments.h"
 #endif
 
@@ -182,7 +183,7 @@ TEST_F(LaunchTest, WaitReturnsAfterTheEndWhateverTheExitCode) {
 // to its end is still a program started.
 TEST_F(LaunchTest, WaitWhileChildrenAreCollectedBySystem) {
     const std::string program = Install("i/argdump");
-    ChildrenIgnored ignored;
+    const ScopedSignal ignored(SIGCHLD, SIG_IGN);
     ScopedEnv delay("ARGDUMP_DELAY_MS", "200");
     EXPECT_TRUE(LaunchProgram(program.c_str(), "", true));
     EXPECT_TRUE(fs::exists(dir.at("i/argdump.txt"))) << "returned before the program ended";

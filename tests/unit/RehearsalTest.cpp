@@ -21,6 +21,7 @@
 #include "platform/Process.h"
 #include "platform/posix/HostPath.h"
 #include "platform/posix/Rehearsal.h"
+#include "platform/posix/ScopedSignal.h"
 
 namespace fs = std::filesystem;
 
@@ -272,7 +273,7 @@ TEST(RehearsalTest, ChildRunsHandBackTheirText) {
     {
         // The same where the parent ignored SIGCHLD: the child is still
         // this process's to collect, and the disposition is put back.
-        ChildrenIgnored ignored;
+        const ScopedSignal ignored(SIGCHLD, SIG_IGN);
         EXPECT_TRUE(RunInChild([](void*) { return std::string("2"); }, nullptr, output));
         EXPECT_EQ(output, "2");
         EXPECT_FALSE(RunInChild([](void*) -> std::string { std::abort(); }, nullptr, output));

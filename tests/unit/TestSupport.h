@@ -9,10 +9,6 @@
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
-#include <signal.h>
-#endif
-
 #include "engine/RunState.h"
 #include "text/TextString.h"
 
@@ -34,25 +30,6 @@ private:
     std::string old_;
     bool had_;
 };
-
-#ifndef _WIN32
-// Ignores SIGCHLD for the life of the object, as the parent of the program
-// may have had it, and puts back what was there.
-class ChildrenIgnored {
-public:
-    ChildrenIgnored() {
-        struct sigaction ignore = {};
-        ignore.sa_handler = SIG_IGN;
-        sigaction(SIGCHLD, &ignore, &saved_);
-    }
-    ~ChildrenIgnored() { sigaction(SIGCHLD, &saved_, nullptr); }
-    ChildrenIgnored(const ChildrenIgnored&) = delete;
-    ChildrenIgnored& operator=(const ChildrenIgnored&) = delete;
-
-private:
-    struct sigaction saved_ = {};
-};
-#endif
 
 // Readies a run as the updater readies its own: the updater's command kinds
 // and the caption "Test".

@@ -18,7 +18,7 @@
 
 #include "platform/posix/FileIo.h"
 #include "platform/posix/HostPath.h"
-#include "platform/posix/OwnChildren.h"
+#include "platform/posix/ScopedSignal.h"
 #include "platform/posix/UniqueFd.h"
 #include "winlike/Conversion.h"
 
@@ -115,7 +115,7 @@ bool RenderGraph(const std::string& dot, const char* format, const char* outputP
     const std::string formatOption = std::string("-T") + format;
     std::vector<char*> arguments = {const_cast<char*>("dot"), const_cast<char*>(formatOption.c_str()),
                                     const_cast<char*>("-o"), const_cast<char*>(outputPath), nullptr};
-    const OwnChildren own;
+    const ScopedSignal ownChildren(SIGCHLD, SIG_DFL);
     const pid_t child = fork();
     if (child < 0) {
         problem = std::strerror(errno);
@@ -133,12 +133,11 @@ bool RenderGraph(const std::string& dot, const char* format, const char* outputP
     close(channel[0]);
     // A dot that could not start closes its end at once; its write then
     // fails with EPIPE instead of ending this process.
-    struct sigaction ignore = {}, previous = {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGPIPE, &ignore, &previous);
-    WriteWhole(channel[1], dot);
-    close(channel[1]);
-    sigaction(SIGPIPE, &previous, nullptr);
+    {
+        const ScopedSignal writeFails(SIGPIPE, SIG_IGN);
+        WriteWhole(channel[1], dot);
+        close(channel[1]);
+    }
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }

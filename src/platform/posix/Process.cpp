@@ -45,8 +45,8 @@
 #include "winlike/WindowsPath.h"
 #include "platform/posix/HostActions.h"
 #include "platform/posix/HostFilePath.h"
-#include "platform/posix/OwnChildren.h"
 #include "platform/posix/Rehearsal.h"
+#include "platform/posix/ScopedSignal.h"
 #include "platform/posix/UniqueFd.h"
 
 namespace {
@@ -165,7 +165,7 @@ bool LaunchProgram(const char* program, const char* parameters, bool wait) {
     const ExecPlan plan = {hostFolder.c_str(), hostProgram.c_str(), argv.data(), writeEnd.Get(),
                            HighestDescriptor()};
 
-    const OwnChildren own;
+    const ScopedSignal ownChildren(SIGCHLD, SIG_DFL);
     const pid_t child = fork();
     if (child < 0) return NoteFailure("fork", hostProgram.c_str(), errno);
     if (child == 0) {

@@ -18,7 +18,7 @@
 #include "platform/Failure.h"
 #include "platform/posix/FileIo.h"
 #include "platform/posix/HostPath.h"
-#include "platform/posix/OwnChildren.h"
+#include "platform/posix/ScopedSignal.h"
 #include "platform/posix/UniqueFd.h"
 
 namespace {
@@ -218,7 +218,7 @@ bool RunInChild(std::string (*body)(void*), void* context, std::string& output) 
     UniqueFd readEnd(fds[0]);
     UniqueFd writeEnd(fds[1]);
     std::fflush(nullptr);
-    const OwnChildren own;
+    const ScopedSignal ownChildren(SIGCHLD, SIG_DFL);
     const pid_t child = fork();
     if (child < 0) return false;
     if (child == 0) {
