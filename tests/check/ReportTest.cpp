@@ -156,6 +156,7 @@ TEST(CheckReportForm, SarifMessagesEndAsSentences) {
     EXPECT_NE(sarif.find("\"out/a:b/Set-up.1_a~b%20c.ini\""), std::string::npos) << sarif;  // only the blank is encoded
     EXPECT_NE(sarif.find("\"properties\": {\"updaterMessage\": 4}"), std::string::npos) << sarif;
     EXPECT_NE(sarif.find("\"region\": {\"startLine\": 1}"), std::string::npos) << sarif;
+    EXPECT_NE(sarif.find("\"rules\": [\n            {\"id\": "), std::string::npos) << sarif;
     EXPECT_EQ(sarif.find("\"startLine\": 0"), std::string::npos) << sarif;
 }
 
