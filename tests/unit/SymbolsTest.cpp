@@ -188,6 +188,13 @@ TEST(SymbolsTest, ParentStepsOfALongValue) {
     SetTextAllocFailAfter(-1);
     EXPECT_TRUE(removed);
     EXPECT_EQ(std::string(text.CStr()), expected + "\\f");
+    // With no memory for the steps, the value stays as written.
+    TextString refused("C:\\a\\..\\b");
+    SetTextAllocFailAfter(0);
+    const bool collapsed = CollapseParentDirs(refused);
+    SetTextAllocFailAfter(-1);
+    EXPECT_FALSE(collapsed);
+    EXPECT_STREQ(refused.CStr(), "C:\\a\\..\\b");
 }
 
 TEST(SymbolsTest, ApplicationLookups) {
