@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,11 @@ TEST(CheckOptionsTest, SourceFolderForTheRun) {
     EXPECT_EQ(FolderForRun("/"), "Z:\\");
     EXPECT_EQ(FolderForRun("C:\\Apps\\"), "C:\\Apps\\");
     EXPECT_EQ(FolderForRun(nullptr), "");
+    // A folder in the drive C: of a root that exists is on C:.
+    ScratchDir dir;
+    std::filesystem::create_directories(dir.at("drive_c/App"));
+    ScopedEnv root("NEMURIA_ROOT", dir.native().c_str());
+    EXPECT_EQ(FolderForRun(dir.at("drive_c/App").c_str()), "C:\\App");
 }
 
 // The exit status a build or an editor acts on: 1 when any script has an
