@@ -238,6 +238,13 @@ TEST(WinlikePath, FullPathsAsWindowsMakesThem) {
     for (const char* path : {"\\\\server\\share\\a.txt", "//server/share", "\\\\?\\C:\\a"}) {
         EXPECT_EQ(FullPath(path), "<none>") << path;
     }
+    // Without a current folder (it was removed), a relative path names
+    // nothing; a rooted one is on the fallback drive.
+    const auto none = [](char&, std::vector<std::string>&) { return false; };
+    WindowsPathParts parts;
+    EXPECT_FALSE(ParseWindowsPath("x\\y", none, 'Z', parts));
+    ASSERT_TRUE(ParseWindowsPath("\\y", none, 'Z', parts));
+    EXPECT_EQ(parts.drive, 'Z');
 #endif
 }
 
