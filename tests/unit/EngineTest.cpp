@@ -56,11 +56,14 @@ TEST_F(EngineTest, ListsStayHeldUntilReleasedAtTheEnd) {
          false, kMaxProcListDepth},
         {"[UPDATER]\nNAME=\nPROC=CHECK,BRANCH\n[CHECK]\nMODE=OSVER\n[BRANCH]\nMODE=SWITCH\nPROC=CHECK\n0=\n1=\n",
          true, 0},
+        {"[UPDATER]\nNAME=\nPROC=\n", false, 0},
     };
     for (const Case& c : cases) {
         Script(c.script);
         EXPECT_EQ(Run(), c.carriedOn) << c.script;
         EXPECT_EQ(run.ProcListArray.depth, c.depthAfterRun) << c.script;
+        // A list taken off the stack gives its entry back.
+        EXPECT_EQ(run.ProcListArray.storage.Size(), c.depthAfterRun * sizeof(ProcList)) << c.script;
         ReleaseAllProcLists(run);
         EXPECT_EQ(run.ProcListArray.depth, 0);
     }

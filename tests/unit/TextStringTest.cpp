@@ -51,7 +51,7 @@ TEST(TextStringCore, SubstringCountsNegativesFromEndAndStaysInText) {
         {"abcd", 1, 2, "XY", "aXYd"}, {"abc", 0, 0, "", "bc"},     {"", -1, -1, "!", ""},
         {"abc", 0, -1, "X", "X"},     {"abc", 1, 50, "X", "aX"},   {"abc", 3, 3, "!", "abc!"},
         {"abc", 4, 5, "X", "abc"},    {"abc", 2, 0, "X", "abc"},   {"abc", -9, 0, "X", "abc"},
-        {"abc", -3, 0, "X", "Xbc"},
+        {"abc", -3, 0, "X", "Xbc"},   {"", 0, 0, "!", "!"},        {"a", -1, -1, "X", "X"},
     };
     for (const auto& c : replaces) {
         TextString s(c.text);
