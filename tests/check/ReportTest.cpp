@@ -125,10 +125,13 @@ TEST(CheckReportForm, JsonEscapesAndReplacesBrokenText) {
     EXPECT_NE(json.find("\"file\": \"a\\\"b\\\\c.ini\""), std::string::npos) << json;
     EXPECT_NE(json.find("<A\\tB>\xEF\xBF\xBD\xE8\xA1\xA8\xF0\x9F\x98\x80"), std::string::npos) << json;
     EXPECT_EQ(json.find('\xff'), std::string::npos);
+    EXPECT_EQ(json.find("suggestion"), std::string::npos) << json;  // none to give
 
     // Where the run stops, its lists as JSON arrays.
     report.findings = {StopFinding({{"OUTER", 1}, {"INNER", 0}}, {"CHECK", "COPY"}, {"COPY", "LINK"})};
+    report.findings[0].suggestion = "CHECK";
     const std::string stop = JsonReport({report}, Language::kEnglish, "1.0");
+    EXPECT_NE(stop.find("\"suggestion\": \"CHECK\""), std::string::npos) << stop;
     EXPECT_NE(stop.find("{\"branches\": [{\"section\": \"OUTER\", \"branch\": 1}, {\"section\": \"INNER\", "
                         "\"branch\": 0}], \"after\": [\"CHECK\", \"COPY\"], \"changedFiles\": [\"COPY\", \"LINK\"], "
                         "\"whileBuildingMainList\": false"),
@@ -182,8 +185,8 @@ TEST(CheckReportForm, JapaneseWhereTheLocaleIsJapanese) {
 TEST(CheckReportForm, PictureMarksWarningsOnTheirProcedures) {
     const CheckReport report = CheckScript({std::string(CHECK_CASES_DIR) + "/link-folder.ini", ""});
     const std::string dot = GraphDot(report, Language::kEnglish);
-    EXPECT_NE(dot.find("link-folder"), std::string::npos) << dot;
-    EXPECT_NE(dot.find("FIND\\nEXIST  line 10"), std::string::npos) << dot;
+    EXPECT_NE(dot.find("FIND\\nEXIST  line 10\"]"), std::string::npos) << dot;
+    EXPECT_NE(dot.find("LINKS\\nLINK  line 13\\nwarning: link-folder\", color="), std::string::npos) << dot;
     // Also in a list that cannot be built.
     const std::string stops = GraphDot(CheckScript({std::string(CHECK_CASES_DIR) + "/missing-key.ini", ""}),
                                        Language::kEnglish);
