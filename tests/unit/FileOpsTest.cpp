@@ -271,6 +271,19 @@ TEST(FileOpsTest, CopyBitsAndLinks) {
     EXPECT_TRUE(fs::is_symlink(dir.at("link")));
     EXPECT_EQ(dir.Read("target"), "#!/bin/sh\n");
     EXPECT_EQ(ModeOf(dir.at("target")), 0750u);
+
+    // A replaced file keeps its owner and group, where the process may give
+    // files away (the superuser).
+    if (geteuid() != 0) return;
+    for (const auto& [user, group] : {std::pair<uid_t, gid_t>{0, 4321}, {4321, 0}}) {
+        dir.Write("owned", "old");
+        ASSERT_EQ(chown(dir.at("owned").c_str(), user, group), 0);
+        ASSERT_TRUE(CopyOneFile(dir.windows("tool").c_str(), dir.windows("owned").c_str()));
+        struct stat info {};
+        ASSERT_EQ(stat(dir.at("owned").c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, user);
+        EXPECT_EQ(info.st_gid, group);
+    }
 }
 
 // A file of the kernel's own, whose size says 0 although it has content, on
