@@ -261,6 +261,7 @@ TEST(TextStringState, FailedAllocationLeavesTheEmptyString) {
         TextString fresh("abc");
         EXPECT_STREQ(fresh.CStr(), "");
         EXPECT_FALSE(fresh.Allocate(10));
+        EXPECT_FALSE(fresh.SetText("abc"));
         // Every operation stays safe on the empty string.
         fresh.Append("x").Trim(" ");
         fresh.ReplaceItem(0, ",", "y");
