@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -282,7 +283,16 @@ TEST(RehearsalTest, ChildRunsHandBackTheirText) {
         EXPECT_EQ(now.sa_handler, SIG_IGN);
     }
 
+    // Text the parent has not yet written out is written once, not by the
+    // child again.
     ScratchDir dir;
+    std::FILE* pending = std::fopen(dir.at("pending.txt").c_str(), "w");
+    ASSERT_NE(pending, nullptr);
+    std::fputs("once", pending);
+    EXPECT_TRUE(RunInChild([](void*) { return std::string("3"); }, nullptr, output));
+    std::fclose(pending);
+    EXPECT_EQ(dir.Read("pending.txt"), "once");
+
     const std::string scratch = MakeScratchFolder(dir.at("root").string());
     EXPECT_EQ(fs::path(scratch).parent_path(), fs::path(ResolvedHostPath(dir.native().string())));
     EXPECT_EQ(fs::path(scratch).filename().string().rfind(".nemuria-rehearsal-", 0), 0u);
