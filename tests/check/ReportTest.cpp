@@ -155,6 +155,7 @@ TEST(CheckReportForm, SarifMessagesEndAsSentences) {
     report.warnings = 4;
     const std::string sarif = SarifReport({report}, Language::kEnglish, "1.0");
     EXPECT_NE(sarif.find("did you mean \\\"<Desktop>\\\"?\""), std::string::npos) << sarif;
+    EXPECT_NE(sarif.find("\"Line 3 holds bytes"), std::string::npos) << sarif;  // a capital first
     EXPECT_NE(sarif.find("stays in the value as written. The run stops in the main list"), std::string::npos) << sarif;
     EXPECT_NE(sarif.find("\"out/a:b/Set-up.1_a~b%20c.ini\""), std::string::npos) << sarif;  // only the blank is encoded
     EXPECT_NE(sarif.find("\"properties\": {\"updaterMessage\": 4}"), std::string::npos) << sarif;
