@@ -171,6 +171,9 @@ TEST(ExplainTest, LinesNameTheSectionKeyAndWord) {
     type.sectionExists = true;
     MessagePlace flag = type;
     flag.key = "FLAG";
+    MessagePlace updater = type;
+    updater.section = "UPDATER";
+    updater.key = "PROC";
     MessagePlace nesting;
     nesting.section = "LOOP";
     nesting.key = "0";
@@ -190,6 +193,11 @@ TEST(ExplainTest, LinesNameTheSectionKeyAndWord) {
         {kMsgBadSetting, {"NOPE", "MODE"}, &noData,
          "In English: Key MODE of [NOPE] is NO_DATA, which counts as a missing key. (section [NOPE], key MODE, a.ini "
          "line 7)"},
+        {kMsgBadSetting, {"ASK", "TYPE"}, &type,
+         "In English: Section [ASK] has no key TYPE, which its MODE requires (even empty). (section [ASK], key TYPE)"},
+        {kMsgBadSetting, {"UPDATER", "PROC"}, &updater,
+         "In English: Section [UPDATER] has no key PROC: every script needs NAME and PROC there. (section [UPDATER], "
+         "key PROC)"},
         {kMsgBadSymbol, {"QUERY"}, &type,
          "In English: TYPE \"QUERY\" of [ASK] is no box type: use ERROR, INFORMATION, WARNING or QUESTION. (section "
          "[ASK], key TYPE)"},
@@ -339,6 +347,10 @@ TEST(ExploreTest, SummaryOfARun) {
         procedure("S", 1, 0),
     };
     for (const TraceStep& step : steps) sink.Step("a.ini", step);
+    TraceStep error;
+    error.step = "error";
+    error.Number("message", 8).Text("section", "I").Text("key", "FROM");
+    sink.Step("a.ini", error);
     TraceStep end;
     end.step = "end";
     end.Number("status", 3).Text("reason", "a box ended the run").Text("section", "ASK");
@@ -348,6 +360,7 @@ TEST(ExploreTest, SummaryOfARun) {
                                                          "~ C:\\again.txt", "launch C:\\setup.exe: not started"}));
     EXPECT_EQ(summary.status, 3);
     EXPECT_EQ(summary.end, "a box ended the run ([ASK])");
+    EXPECT_EQ(summary.boxes, std::vector<std::string>{"error 8 [I] FROM"});
 
     summary.boxes = {"[ASK]\tQUESTION: Yes", "error 8 [I] FROM"};
     summary.yesNo = {true, false};
