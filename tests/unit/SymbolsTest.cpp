@@ -230,6 +230,12 @@ TEST(SymbolsTest, ApplicationLookups) {
     for (const Case& c : cases) {
         EXPECT_EQ(Expanded(c.value), c.expected) << c.value;
     }
+    // A DEFINE line's lookup is made when the table is expanded.
+    UseTable("<T>={?App\\tool.exe}", 1);
+    ExpandSymbolTable(table);
+    TextString value;
+    EXPECT_TRUE(LookupSymbol(table, "<T>", value));
+    EXPECT_STREQ(value.CStr(), "C:\\Tools\\tool.exe");
 }
 #endif
 
