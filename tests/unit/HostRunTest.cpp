@@ -463,7 +463,7 @@ TEST(RunWatchTest, ErrorsArePlacedOnTheirSectionKeyAndLine) {
         {"FLAG of an outer list",
          head + branch + "[B]\nMODE=MSGBOX\nFLAG=A,1\nTYPE=QUESTION\nTEXT=b\nISABORT=\n", kAnswerYes, kMsgBadSymbol, "B",
          "FLAG", 17, 1},
-        {"TYPE", head + branch + "[B]\nMODE=MSGBOX\nFLAG=B,1\nTYPE=ASK\nTEXT=b\nISABORT=\n", kAnswerYes, kMsgBadSymbol,
+        {"TYPE", head + branch + "[B]\nMODE=MSGBOX\nFLAG=B,0\nTYPE=ASK\nTEXT=b\nISABORT=\n", kAnswerYes, kMsgBadSymbol,
          "B", "TYPE", 18, 1},
         {"SWITCH test", head + "[S]\nMODE=SWITCH\nPROC=NONE\n0=\n1=\n", kAnswerYes, kMsgBadSymbol, "S", "PROC", 12, 1},
         {"empty list", head + branch + "[B]\nMODE=ATTR\nFILE=\nARG=\n", kAnswerYes, kMsgBadItemCount, "B", "FILE", 17,
