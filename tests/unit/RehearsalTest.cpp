@@ -192,6 +192,7 @@ TEST(RehearsalTest, WritesStayInsideTheRehearsal) {
         out << "escape=" << Yes(RehearsalMayWrite(d.at("run/root/escape/x.txt").string())) << "\n";
         out << "dots=" << Yes(RehearsalMayWrite(d.at("run/root/..").string())) << "\n";
         out << "no folder=" << Yes(RehearsalMayWrite(d.at("missing/x.txt").string())) << "\n";
+        out << "no folder named=" << Yes(RehearsalMayWrite("x.txt")) << "\n";
         const std::string copy = d.windows("run/root/drive_c/App/tool.txt");
         out << "copy in=" << Yes(CopyOneFile(d.windows("outside.txt").c_str(), copy.c_str())) << "\n";
         out << "copy out=" << Yes(CopyOneFile(copy.c_str(), d.windows("outside.txt").c_str())) << "\n";
@@ -212,7 +213,7 @@ TEST(RehearsalTest, WritesStayInsideTheRehearsal) {
     const std::map<std::string, std::string> expected = {
         {"inside", "yes"},        {"outside", "no"},
         {"escape", "no"},         {"dots", "no"},
-        {"no folder", "no"},
+        {"no folder", "no"},      {"no folder named", "no"},
         {"copy in", "yes"},       {"copy out", "no"},
         {"note", "write outside the rehearsal's copies"},
         {"through a link", "no"}, {"delete out", "no"},
