@@ -108,6 +108,7 @@ TEST(CheckOptionsTest, ExitStatusOfTheProgram) {
         {"--lang en /proc/self/mem | grep -q 'mem: error: the script cannot be read'", 0},
         {"--lang en \"\" | grep -q '^: error: the script cannot be read'", 0},  // an empty name
         {"--bogus", 2},
+        {"--graph /nonexistent-folder/g.dot " + cases + "/clean-typical.ini", 2},  // the picture not written
         {"--help", 0},
     };
     const auto status = [](const std::string& arguments) {

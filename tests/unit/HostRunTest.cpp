@@ -372,6 +372,7 @@ TEST(ExploreTest, SummaryOfARun) {
     EXPECT_EQ(back.boxes, summary.boxes);
     EXPECT_EQ(back.script, summary.script);
     EXPECT_FALSE(RunSummary::Parse("proc\tA\n", back));  // a run without its end
+    EXPECT_FALSE(RunSummary::Parse("proc\tA", back));    // cut off in a line
 }
 
 TEST(ExploreTest, TableColumnsLineUpWithWideCharacters) {
