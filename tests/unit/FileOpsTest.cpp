@@ -4,6 +4,8 @@
 // copy that fails midway leaves behind, byte for byte.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "platform/Failure.h"
 #include "platform/FileOps.h"
 
 #ifdef _WIN32
@@ -295,6 +298,19 @@ TEST(FileOpsTest, CopyReadsWhatTheKernelDoesNotCopy) {
     const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_FALSE(content.empty());
     EXPECT_EQ(dir.Read("version"), content);
+}
+
+// The trace names the system's reason for a failure, or "refused" where it
+// has none.
+TEST(FileOpsTest, TraceNamesTheReason) {
+    ScopedEnv trace("NEMURIA_TRACE", "1");
+    for (const auto& [error, reason] : {std::pair<int, std::string>{EPERM, std::strerror(EPERM)}, {0, "refused"}}) {
+        NoteFailure("chmod", "/a", error);
+        testing::internal::CaptureStderr();
+        TraceFailure();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "trace: chmod failed: \"/a\": " + reason + "\n");
+    }
+    ClearFailure();
 }
 
 #endif  // _WIN32
