@@ -240,8 +240,8 @@ TEST_F(HostPathTest, RootFollowsTheEnvironmentAndIsNamedWithoutLinks) {
     EXPECT_EQ(HostRoot(), RealPath(dir.at("other")));
     EXPECT_TRUE(fs::is_directory(dir.at("other/drive_c/Users/Public/Desktop")));
 
-    // Without NEMURIA_ROOT the root is below the home folder.
-    ScopedEnv home("HOME", dir.at("home").c_str()), unset("NEMURIA_ROOT", "");
+    // With NEMURIA_ROOT empty, as without it, the root is below the home folder.
+    ScopedEnv home("HOME", dir.at("home").c_str()), noRoot("NEMURIA_ROOT", "");
     EXPECT_EQ(ConfiguredHostRoot(), dir.at("home").string() + "/.local/share/nemuria-updater");
 }
 
