@@ -109,7 +109,7 @@ TEST(CheckOptionsTest, ExitStatusOfTheProgram) {
         {"--lang en \"\" | grep -q '^: error: the script cannot be read'", 0},  // an empty name
         {"--bogus", 2},
         {"--graph /nonexistent-folder/g.dot " + cases + "/clean-typical.ini", 2},  // the picture not written
-        {"--help", 0},
+        {"--help --lang en | grep -q '^Usage: updater-check'", 0},
     };
     const auto status = [](const std::string& arguments) {
         const int result = std::system((std::string(CHECKER_PATH) + " " + arguments + " >/dev/null 2>&1").c_str());
