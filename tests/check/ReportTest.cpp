@@ -192,6 +192,11 @@ TEST(CheckReportForm, PictureMarksWarningsOnTheirProcedures) {
     const std::string stops = GraphDot(CheckScript({std::string(CHECK_CASES_DIR) + "/missing-key.ini", ""}),
                                        Language::kEnglish);
     EXPECT_NE(stops.find("INSTALL\\nCOPY"), std::string::npos) << stops;
+    // A list past the deepest nesting is drawn as not built, where its branch leads.
+    const std::string deep = GraphDot(CheckScript({std::string(CHECK_CASES_DIR) + "/nesting-not-built.ini", ""}),
+                                      Language::kEnglish);
+    EXPECT_NE(deep.find("L64_P0 [label=\"(not built)\""), std::string::npos) << deep;
+    EXPECT_NE(deep.find("-> L64_P0 [label=\"flag 1\""), std::string::npos) << deep;
 }
 
 #ifndef _WIN32
