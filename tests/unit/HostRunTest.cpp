@@ -337,6 +337,7 @@ TEST(ExploreTest, SummaryOfARun) {
         Action("attr", "C:\\New", "unchanged"),
         Action("copy", "C:\\t.txt", "created"),
         Action("attr", "c:\\T.TXT", "read-only set"),
+        Action("copy", "D:\\t.txt", "created"),
         Action("copy", "C:\\gone.txt", "created"),
         Action("delete", "C:\\gone.txt", "removed"),
         Action("copy", "C:\\old.txt", "replaced"),
@@ -356,7 +357,7 @@ TEST(ExploreTest, SummaryOfARun) {
     end.Number("status", 3).Text("reason", "a box ended the run").Text("section", "ASK");
     sink.Step("a.ini", end);
     EXPECT_EQ(summary.procedures, (std::vector<std::string>{"S", "  A"}));
-    EXPECT_EQ(summary.changes, (std::vector<std::string>{"+ C:\\New", "+ C:\\t.txt", "- C:\\old.txt",
+    EXPECT_EQ(summary.changes, (std::vector<std::string>{"+ C:\\New", "+ C:\\t.txt", "+ D:\\t.txt", "- C:\\old.txt",
                                                          "~ C:\\again.txt", "launch C:\\setup.exe: not started"}));
     EXPECT_EQ(summary.status, 3);
     EXPECT_EQ(summary.end, "a box ended the run ([ASK])");
