@@ -22,7 +22,6 @@
 
 #ifndef _WIN32
 #include <signal.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -288,14 +287,8 @@ TEST_F(FaultTest, FullDiskDuringACopyKeepsTheOldFileAndStopsTheRun) {
 // The same on a small memory file system that really fills up: the file
 // system's free space is what it was, so no temporary file is held either.
 TEST_F(FaultTest, CopyOntoAFullFileSystemStopsTheRun) {
-    fs::create_directory(dir.at("small"));
-    if (geteuid() != 0 || mount("tmpfs", dir.at("small").c_str(), "tmpfs", 0, "size=1m") != 0) {
-        GTEST_SKIP() << "no tmpfs can be mounted here";
-    }
-    struct Unmount {
-        std::string path;
-        ~Unmount() { umount2(path.c_str(), MNT_DETACH); }
-    } unmount{dir.at("small").string()};
+    const SmallFileSystem small(dir.at("small"));
+    if (!small.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
 
     const std::string old = Pattern(300 << 10, 4);
     dir.Write("small/app.bin", old);

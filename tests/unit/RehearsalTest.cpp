@@ -128,6 +128,18 @@ TEST(RehearsalTest, TreeCopiesOntoAnotherFileSystem) {
     chmod(dir.at("root/drive_c/Closed").c_str(), 0755);
 }
 
+// A tree that does not fit where it goes fails the copy, and says so.
+TEST(RehearsalTest, TreeCopyOntoAFullDiskFails) {
+    ScratchDir dir;
+    const SmallFileSystem small(dir.at("small"));
+    if (!small.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
+    dir.Write("root/big.bin", Pattern(2 << 20, 1));
+    TreeCopyCount count;
+    std::string error;
+    EXPECT_FALSE(CopyHostTree(dir.at("root").string(), dir.at("small/copy").string(), count, error));
+    EXPECT_NE(error.find("cannot copy"), std::string::npos) << error;
+}
+
 // A file the copy cannot look at (its path is longer than the system takes,
 // in a folder whose own path is not) fails the copy instead of going missing.
 TEST(RehearsalTest, TreeCopyFailsOnWhatItCannotSee) {

@@ -8,6 +8,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/mount.h>
+#include <unistd.h>
 #endif
 
 #include "commands/CommandTable.h"
@@ -170,3 +173,14 @@ std::set<std::string> Listing(const std::filesystem::path& folder) {
     }
     return names;
 }
+
+#ifndef _WIN32
+SmallFileSystem::SmallFileSystem(const std::filesystem::path& folder) : folder_(folder) {
+    std::filesystem::create_directories(folder);
+    mounted_ = geteuid() == 0 && mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=1m") == 0;
+}
+
+SmallFileSystem::~SmallFileSystem() {
+    if (mounted_) umount2(folder_.c_str(), MNT_DETACH);
+}
+#endif

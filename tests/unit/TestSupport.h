@@ -79,3 +79,21 @@ std::string Pattern(size_t size, unsigned seed);
 
 // The names in a folder, to see that a failure leaves nothing behind.
 std::set<std::string> Listing(const std::filesystem::path& folder);
+
+#ifndef _WIN32
+// A memory file system of 1 MiB mounted on `folder` (made here) while the
+// object lives, to fill up for real; mounted() is false where this process
+// may not mount one.
+class SmallFileSystem {
+public:
+    explicit SmallFileSystem(const std::filesystem::path& folder);
+    ~SmallFileSystem();
+    SmallFileSystem(const SmallFileSystem&) = delete;
+    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+    bool mounted() const { return mounted_; }
+
+private:
+    std::filesystem::path folder_;
+    bool mounted_;
+};
+#endif
