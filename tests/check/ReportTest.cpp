@@ -188,10 +188,12 @@ TEST(CheckReportForm, PictureMarksWarningsOnTheirProcedures) {
     const std::string dot = GraphDot(report, Language::kEnglish);
     EXPECT_NE(dot.find("FIND\\nEXIST  line 10\"]"), std::string::npos) << dot;
     EXPECT_NE(dot.find("LINKS\\nLINK  line 13\\nwarning: link-folder\", color="), std::string::npos) << dot;
-    // Also in a list that cannot be built.
-    const std::string stops = GraphDot(CheckScript({std::string(CHECK_CASES_DIR) + "/missing-key.ini", ""}),
+    // Also in a list that cannot be built: a procedure that can be built
+    // alone, and one that cannot.
+    const std::string stops = GraphDot(CheckScript({std::string(CHECK_CASES_DIR) + "/broken-list-values.ini", ""}),
                                        Language::kEnglish);
     EXPECT_NE(stops.find("INSTALL\\nCOPY"), std::string::npos) << stops;
+    EXPECT_NE(stops.find("GONE\\n?"), std::string::npos) << stops;
     // A list past the deepest nesting is drawn as not built, where its branch leads.
     const std::string deep = GraphDot(CheckScript({std::string(CHECK_CASES_DIR) + "/nesting-not-built.ini", ""}),
                                       Language::kEnglish);

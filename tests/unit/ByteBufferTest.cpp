@@ -64,6 +64,7 @@ TEST(ByteBuffer, EqualsComparesTheOtherSizeOnly) {
     const ByteBuffer three = Numbered(3);
     EXPECT_TRUE(three.Equals(ByteBuffer()));
     EXPECT_TRUE(three.Equals(Numbered(2)));   // a prefix: sizes are not compared
+    EXPECT_TRUE(three.Equals(Numbered(3)));
     EXPECT_FALSE(Numbered(2).Equals(three));  // this block lacks the bytes
     EXPECT_TRUE(three.Differs(three.Slice(4, 4)));
 }

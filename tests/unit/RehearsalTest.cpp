@@ -91,7 +91,8 @@ TEST(RehearsalTest, TreeCopiesKeepEverythingAndLeaveTheOriginal) {
     auto expected = before;
     expected.erase("drive_c/pipe");  // no pipe, device or socket is copied
     EXPECT_EQ(copied, expected);
-    EXPECT_EQ(count.cloned + count.linked + count.copied, 4u);
+    EXPECT_EQ(count.cloned + count.linked, 4u);  // on one file system no byte is copied
+    EXPECT_EQ(count.copied, 0u);
     EXPECT_EQ(Tree(dir.at("root")), before);
 
     RemoveHostTree(dir.at("copy").string());
