@@ -287,6 +287,12 @@ TEST(FileOpsTest, CopyBitsAndLinks) {
         EXPECT_EQ(info.st_uid, user);
         EXPECT_EQ(info.st_gid, group);
     }
+    // Onto another file system, where the new file is made beside the one
+    // it becomes.
+    const SmallFileSystem small(dir.at("small"));
+    if (!small.mounted()) return;
+    ASSERT_TRUE(CopyOneFile(dir.windows("tool").c_str(), dir.windows("small\\tool").c_str()));
+    EXPECT_EQ(dir.Read("small/tool"), "#!/bin/sh\n");
 }
 
 // A file of the kernel's own, whose size says 0 although it has content, on
