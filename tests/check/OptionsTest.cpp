@@ -107,6 +107,7 @@ TEST(CheckOptionsTest, ExitStatusOfTheProgram) {
         // Nor one whose reading fails (the process's memory at address 0).
         {"--lang en /proc/self/mem | grep -q 'mem: error: the script cannot be read'", 0},
         {"--lang en \"\" | grep -q '^: error: the script cannot be read'", 0},  // an empty name
+        {"--lang en /dev/null | grep -q 'null: error: the script cannot be read'", 0},  // no regular file
         {"--bogus", 2},
         {"--graph /nonexistent-folder/g.dot " + cases + "/clean-typical.ini", 2},  // the picture not written
         {"--help --lang en | grep -q '^Usage: updater-check'", 0},
