@@ -92,7 +92,7 @@ TEST(TraceStepsTest, JsonStringsAreValidWhateverTheBytes) {
         std::string text;
         std::string json;
     } cases[] = {
-        {"plain", "\"plain\""},
+        {"plain text", "\"plain text\""},
         {"a\"b\\c", "\"a\\\"b\\\\c\""},
         {"line\nnext\ttab\r\x01\x7f", "\"line\\nnext\\ttab\\r\\u0001\\u007f\""},
         {"\xe6\x97\xa5\xe6\x9c\xac", "\"\xe6\x97\xa5\xe6\x9c\xac\""},  // 日本
