@@ -208,6 +208,10 @@ TEST(ExplainTest, LinesNameTheSectionKeyAndWord) {
          "In English: Lists nest more than 64 deep: SWITCH [LOOP] 0 keeps choosing a list that runs a SWITCH again. "
          "(section [LOOP])"},
         {kMsgOutOfMemory, {"COPY_INFO"}, &nesting, "In English: Memory ran out for \"COPY_INFO\". (section [LOOP])"},
+        // A box text the catalogue's form did not match gives no arguments.
+        {kMsgCopyFailed, {}, &copy,
+         "In English: COPY [INSTALL] could not copy \"\" to \"\". The host said: stat source failed: \"/a\": No such "
+         "file or directory. (section [INSTALL], key FROM)"},
         {kMsgCopyFailed, {"a", "b"}, &copy,
          "In English: COPY [INSTALL] could not copy \"a\" to \"b\". The host said: stat source failed: \"/a\": No "
          "such file or directory. (section [INSTALL], key FROM)"},
@@ -373,6 +377,7 @@ TEST(ExploreTest, SummaryOfARun) {
     EXPECT_EQ(back.boxes, summary.boxes);
     EXPECT_EQ(back.script, summary.script);
     EXPECT_FALSE(RunSummary::Parse("proc\tA\n", back));  // a run without its end
+    EXPECT_FALSE(RunSummary::Parse("what\tA\t1\nend\t0\tcompleted\n", back));  // a line of no known kind
     EXPECT_FALSE(RunSummary::Parse("proc\tA", back));    // cut off in a line
 }
 
