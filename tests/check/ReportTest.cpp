@@ -119,19 +119,20 @@ TEST(CheckReportForm, JsonEscapesAndReplacesBrokenText) {
     CheckReport report;
     report.file = "a\"b\\c.ini";
     report.findings = {MakeFinding("unknown-symbol", nullptr, {"<A\tB>"}, 3, "S", "K")};
-    report.findings[0].args[0] += "\xff\xE8\xA1\xA8\xF0\x9F\x98\x80";  // no UTF-8, then 表 and an emoji
+    report.findings[0].args[0] += "\xff\x80\xE8\xA1\xA8\xF0\x9F\x98\x80";  // no UTF-8, then 表 and an emoji
     report.warnings = 1;
     const std::string json = JsonReport({report}, Language::kEnglish, "1.0");
     EXPECT_NE(json.find("\"file\": \"a\\\"b\\\\c.ini\""), std::string::npos) << json;
-    EXPECT_NE(json.find("<A\\tB>\xEF\xBF\xBD\xE8\xA1\xA8\xF0\x9F\x98\x80"), std::string::npos) << json;
+    EXPECT_NE(json.find("<A\\tB>\xEF\xBF\xBD\xEF\xBF\xBD\xE8\xA1\xA8\xF0\x9F\x98\x80"), std::string::npos) << json;
     EXPECT_EQ(json.find('\xff'), std::string::npos);
     EXPECT_EQ(json.find("suggestion"), std::string::npos) << json;  // none to give
 
     // Where the run stops, its lists as JSON arrays.
     report.findings = {StopFinding({{"OUTER", 1}, {"INNER", 0}}, {"CHECK", "COPY"}, {"COPY", "LINK"})};
     report.findings[0].suggestion = "CHECK";
+    report.findings[0].updaterMessage = 4;
     const std::string stop = JsonReport({report}, Language::kEnglish, "1.0");
-    EXPECT_NE(stop.find("\"suggestion\": \"CHECK\""), std::string::npos) << stop;
+    EXPECT_NE(stop.find("\"suggestion\": \"CHECK\", \"updaterMessage\": 4"), std::string::npos) << stop;
     EXPECT_NE(stop.find("{\"branches\": [{\"section\": \"OUTER\", \"branch\": 1}, {\"section\": \"INNER\", "
                         "\"branch\": 0}], \"after\": [\"CHECK\", \"COPY\"], \"changedFiles\": [\"COPY\", \"LINK\"], "
                         "\"whileBuildingMainList\": false"),

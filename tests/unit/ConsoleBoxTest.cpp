@@ -123,6 +123,7 @@ TEST(ConsoleBoxTest, TextsConvertToTheLocaleCharset) {
         {"a\x83\x41z", "ANSI_X3.4-1968", "a\x83\x41z"},
         {"\x80x\xA0\x83\x41", "UTF-8", "\x80x\xA0" "ア"},
         {"ab\x83", "UTF-8", "ab\x83"},
+        {"a\x85\xB1", "UTF-8", "a\x85\xB1"},  // a pair of no character, not a katakana after a byte
         {"\x83\x41", "NO-SUCH-CHARSET", "\x83\x41"},
         {"", "UTF-8", ""},
     };
