@@ -122,7 +122,7 @@ TEST(CheckReportForm, JsonEscapesAndReplacesBrokenText) {
     report.findings[0].args[0] += "\xff\x80\xE8\xA1\xA8\xF0\x9F\x98\x80";  // no UTF-8, then 表 and an emoji
     report.warnings = 1;
     const std::string json = JsonReport({report}, Language::kEnglish, "1.0");
-    EXPECT_NE(json.find("\"file\": \"a\\\"b\\\\c.ini\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"files\": [\n    {\"file\": \"a\\\"b\\\\c.ini\""), std::string::npos) << json;
     EXPECT_NE(json.find("<A\\tB>\xEF\xBF\xBD\xEF\xBF\xBD\xE8\xA1\xA8\xF0\x9F\x98\x80"), std::string::npos) << json;
     EXPECT_EQ(json.find('\xff'), std::string::npos);
     EXPECT_EQ(json.find("suggestion"), std::string::npos) << json;  // none to give
