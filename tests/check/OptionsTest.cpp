@@ -123,6 +123,8 @@ TEST(CheckOptionsTest, ExitStatusOfTheProgram) {
     ScratchDir dir;
     EXPECT_EQ(status("--graph " + dir.at("g.gv").string() + " " + cases + "/clean-typical.ini"), 0);
     EXPECT_EQ(dir.Read("g.gv").rfind("digraph script {\n  graph [", 0), 0u);
+    // The host's root given on the command line.
+    EXPECT_EQ(status("--root " + dir.native().string() + " " + cases + "/clean-typical.ini"), 0);
     // Without a root configured, nor a home folder to find the usual one in.
     ScopedEnv root("NEMURIA_ROOT", nullptr), home("HOME", nullptr);
     EXPECT_EQ(status(cases + "/clean-typical.ini"), 0);
