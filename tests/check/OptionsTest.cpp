@@ -109,6 +109,7 @@ TEST(CheckOptionsTest, ExitStatusOfTheProgram) {
         {"--lang en \"\" | grep -q '^: error: the script cannot be read'", 0},  // an empty name
         {"--lang en /dev/null | grep -q 'null: error: the script cannot be read'", 0},  // no regular file
         {"--bogus", 2},
+        {"--bogus 2>/dev/null | grep -q Usage", 1},  // the usage after a mistake goes to the standard error
         {"--graph /nonexistent-folder/g.dot " + cases + "/clean-typical.ini", 2},  // the picture not written
         {"--help --lang en | grep -q '^Usage: updater-check'", 0},
     };

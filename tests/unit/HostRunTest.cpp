@@ -154,6 +154,8 @@ TEST(ExplainTest, ArgumentsComeBackFromEveryMessage) {
     LoadCatalogueText(kMsgCopyFailed, format, sizeof format);
     EXPECT_TRUE(MessageArguments(format, "another text").empty());
     EXPECT_TRUE(MessageArguments(format, Message(kMsgCopyFailed, "a", "b") + "x").empty());
+    const std::string cut = Message(kMsgCopyFailed, "<<A>>", "b");
+    EXPECT_TRUE(MessageArguments(format, cut.substr(0, cut.find("<<A>>") + 5)).empty());  // ends after the first
 }
 
 TEST(ExplainTest, LinesNameTheSectionKeyAndWord) {
