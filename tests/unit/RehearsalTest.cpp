@@ -110,22 +110,16 @@ TEST(RehearsalTest, TreeCopiesKeepEverythingAndLeaveTheOriginal) {
 // times.
 TEST(RehearsalTest, TreeCopiesOntoAnotherFileSystem) {
     ScratchDir dir;
-    std::string other = "/dev/shm/nemuria-test-XXXXXX";
-    struct stat here = {}, there = {};
-    stat(dir.native().c_str(), &here);
-    if (mkdtemp(&other[0]) == nullptr || stat(other.c_str(), &there) != 0 || there.st_dev == here.st_dev) {
-        rmdir(other.c_str());
-        GTEST_SKIP() << "no second file system at /dev/shm";
-    }
+    const SmallFileSystem other(dir.at("other"));
+    if (!other.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
     MakeTree(dir);
     TreeCopyCount count;
     std::string error;
-    EXPECT_TRUE(CopyHostTree(dir.at("root").string(), other + "/copy", count, error)) << error;
+    EXPECT_TRUE(CopyHostTree(dir.at("root").string(), dir.at("other/copy").string(), count, error)) << error;
     auto expected = Tree(dir.at("root"));
     expected.erase("drive_c/pipe");
-    EXPECT_EQ(Tree(other + "/copy"), expected);
+    EXPECT_EQ(Tree(dir.at("other/copy")), expected);
     EXPECT_EQ(count.copied, 4u);
-    RemoveHostTree(other);
     chmod(dir.at("root/drive_c/Closed").c_str(), 0755);
 }
 
