@@ -65,6 +65,8 @@ TEST(TextStringCore, SpansComparisonAndOwnText) {
     EXPECT_STREQ(s.Span(s.CStr() + 1, s.CStr()).CStr(), "");
     s.ReplaceSpan(s.CStr(), s.CStr() + 2, "whole");
     EXPECT_STREQ(s.CStr(), "whole");
+    s.ReplaceSpan(s.CStr() + 4, s.CStr() + 5, "d");  // a last on the terminator is cut
+    EXPECT_STREQ(s.CStr(), "whold");
 
     EXPECT_TRUE(TextString("UPDATER").EqualsNoCase("updater"));
     EXPECT_TRUE(TextString("").EqualsNoCase(""));
@@ -87,6 +89,8 @@ TEST(TextStringCore, SpansComparisonAndOwnText) {
     s.Reset("x");
     s.Reset("yz");  // a one-byte text is replaced too
     EXPECT_STREQ(s.CStr(), "yz");
+    ASSERT_TRUE(s.Allocate(0));  // still a terminated text
+    EXPECT_STREQ(s.CStr(), "");
     ASSERT_TRUE(s.Allocate(260));
     std::strcpy(s.Buffer(), "C:\\x.exe");
     s.Compact();
