@@ -1,6 +1,5 @@
 // The engine where the end-to-end scenarios cannot look: the lists it holds,
-// integer reads, the caption taken from the command line, and the script's
-// name.
+// a box that cannot be shown, and integer reads.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -88,48 +87,6 @@ TEST_F(EngineTest, IntegersWithoutANumberKeepTheirValue) {
     EXPECT_EQ(number, 12);
     EXPECT_FALSE(ReadIntSetting(run, "S", "M", number));
     EXPECT_EQ(Texts(), std::vector<std::string>{Message(kMsgBadSetting, "S", "M")});
-}
-
-TEST_F(EngineTest, CaptionFromTheFirstWord) {
-    struct Case {
-        const char* commandLine;
-        bool taken;
-        const char* caption;
-    };
-    const Case cases[] = {
-        {"", false, "old"},
-        {"My Setup /q", true, "My"},
-        {"\"My Setup\" /q", true, "My Setup"},
-        {"\"\"", false, "old"},
-        {"\"\" x", false, "old"},
-        {"Solo", true, "Solo"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.commandLine);
-        TextString caption("old");
-        EXPECT_EQ(CaptionFromCommandLine(TextString(c.commandLine), caption), c.taken);
-        EXPECT_STREQ(caption.CStr(), c.caption);
-    }
-}
-
-TEST(ScriptPathTest, ExtensionBecomesIni) {
-    struct Case {
-        const char* program;
-        const char* script;
-    };
-    const Case cases[] = {
-        {"C:\\Tools\\Setup.exe", "C:\\Tools\\Setup.ini"},
-        {"C:\\Tools\\SETUP.EXE", "C:\\Tools\\SETUP.ini"},
-        {"C:\\Tools\\my.setup.exe", "C:\\Tools\\my.setup.ini"},
-        // No extension: the script is still beside the program.
-        {"Z:\\opt\\app\\updater", "Z:\\opt\\app\\updater.ini"},
-        {"C:\\App.2\\tool", "C:\\App.2\\tool.ini"},
-        {"tool", "tool.ini"},
-        {"", ".ini"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_STREQ(ScriptPathOf(TextString(c.program)).CStr(), c.script) << c.program;
-    }
 }
 
 }  // namespace
