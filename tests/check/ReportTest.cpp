@@ -131,8 +131,9 @@ TEST(CheckReportForm, JsonEscapesAndReplacesBrokenText) {
     report.findings = {StopFinding({{"OUTER", 1}, {"INNER", 0}}, {"CHECK", "COPY"}, {"COPY", "LINK"})};
     report.findings[0].suggestion = "CHECK";
     report.findings[0].updaterMessage = 4;
-    const std::string stop = JsonReport({report}, Language::kEnglish, "1.0");
+    const std::string stop = JsonReport({report, report}, Language::kEnglish, "1.0");
     EXPECT_NE(stop.find("\"suggestion\": \"CHECK\", \"updaterMessage\": 4"), std::string::npos) << stop;
+    EXPECT_NE(stop.find("\n    ]},\n    {\"file\""), std::string::npos) << stop;  // the second file
     EXPECT_NE(stop.find("{\"branches\": [{\"section\": \"OUTER\", \"branch\": 1}, {\"section\": \"INNER\", "
                         "\"branch\": 0}], \"after\": [\"CHECK\", \"COPY\"], \"changedFiles\": [\"COPY\", \"LINK\"], "
                         "\"whileBuildingMainList\": false"),
@@ -144,7 +145,7 @@ TEST(CheckReportForm, JsonEscapesAndReplacesBrokenText) {
 // them. The message of the updater a finding leads to is one of its properties.
 TEST(CheckReportForm, SarifMessagesEndAsSentences) {
     CheckReport report;
-    report.file = "out/a:b/Set-up.1_a~b c.ini";
+    report.file = "out/a:b/Set-up.1_a~Z9z c.ini";
     Finding asked = MakeFinding("unknown-symbol", nullptr, {"<Desktp>"}, 1, "S", "DST");
     asked.suggestion = "<Desktop>";
     Finding stops = MakeFinding("unknown-symbol", nullptr, {"<Q>"}, 4, "S", "DST");
@@ -158,7 +159,7 @@ TEST(CheckReportForm, SarifMessagesEndAsSentences) {
     EXPECT_NE(sarif.find("did you mean \\\"<Desktop>\\\"?\""), std::string::npos) << sarif;
     EXPECT_NE(sarif.find("\"Line 3 holds bytes"), std::string::npos) << sarif;  // a capital first
     EXPECT_NE(sarif.find("stays in the value as written. The run stops in the main list"), std::string::npos) << sarif;
-    EXPECT_NE(sarif.find("\"out/a:b/Set-up.1_a~b%20c.ini\""), std::string::npos) << sarif;  // only the blank is encoded
+    EXPECT_NE(sarif.find("\"out/a:b/Set-up.1_a~Z9z%20c.ini\""), std::string::npos) << sarif;  // only the blank is encoded
     EXPECT_NE(sarif.find("\"properties\": {\"updaterMessage\": 4}"), std::string::npos) << sarif;
     EXPECT_NE(sarif.find("\"region\": {\"startLine\": 1}"), std::string::npos) << sarif;
     EXPECT_NE(sarif.find("\"rules\": [\n            {\"id\": "), std::string::npos) << sarif;
