@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <limits.h>
+#include <pwd.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -294,37 +295,48 @@ TEST_F(HostPathTest, ModulePathOfAProgramDeepInFolders) {
 
 // The login name names the user's folder under C:\Users; a user the
 // system does not know is named by USER, and a name that would not stay
-// one folder is "user"; the root is below /tmp. (Needs root to become a user
-// without an entry.)
+// one folder is "user". Without HOME the root is below the user's home
+// folder of the user database, or below /tmp for a user not in it. (Needs
+// root to become a user without an entry.)
 TEST(HostLoginTest, NameStaysOneFolder) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to take a user id without an entry";
-    const std::pair<const char*, const char*> cases[] = {
-        {"alice", "alice"}, {nullptr, "user"}, {"", "user"}, {".", "user"}, {"..", "user"}, {"a/b", "user"}};
+    const passwd* root = getpwuid(0);
+    ASSERT_NE(root, nullptr);
+    const std::string rootHome = root->pw_dir;
+    const struct {
+        uid_t uid;  // 0: stay root, whom the user database knows
+        const char* user;
+        std::string expected;
+    } cases[] = {
+        {54321, "alice", "alice /tmp"}, {54321, nullptr, "user /tmp"}, {54321, "", "user /tmp"},
+        {54321, ".", "user /tmp"},      {54321, "..", "user /tmp"},    {54321, "a/b", "user /tmp"},
+        {0, "alice", "root " + rootHome},
+    };
     for (const auto& c : cases) {
+        const char* shown = c.user != nullptr ? c.user : "(unset)";
         int channel[2];
         ASSERT_EQ(pipe(channel), 0);
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
             close(channel[0]);
-            if (setuid(54321) != 0) _exit(1);  // an id without an entry in the user database
-            if (c.first == nullptr) unsetenv("USER"); else setenv("USER", c.first, 1);
+            if (c.uid != 0 && setuid(c.uid) != 0) _exit(1);
+            if (c.user == nullptr) unsetenv("USER"); else setenv("USER", c.user, 1);
             unsetenv("HOME");
             unsetenv("NEMURIA_ROOT");
             const std::string name = HostLoginName() + " " + ConfiguredHostRoot();
             _exit(write(channel[1], name.data(), name.size()) == static_cast<ssize_t>(name.size()) ? 0 : 1);
         }
         close(channel[1]);
-        char buffer[128];
+        char buffer[256];
         const ssize_t length = read(channel[0], buffer, sizeof buffer);
         close(channel[0]);
         int status = 0;
         waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << (c.first ? c.first : "(unset)");
-        // Without a home folder the root is below /tmp.
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << shown;
         EXPECT_EQ(std::string(buffer, length > 0 ? static_cast<size_t>(length) : 0),
-                  std::string(c.second) + " /tmp/.local/share/nemuria-updater")
-            << (c.first ? c.first : "(unset)");
+                  c.expected + "/.local/share/nemuria-updater")
+            << shown;
     }
 }
 

@@ -255,6 +255,8 @@ TEST(RehearsalTest, RedirectedFoldersKeepTheirWindowsNames) {
         out << "as written=" << (ToHostPathAsWritten(d.windows("program\\updater.ini").c_str(), host) ? host : "-")
             << "\n";
         out << "beside=" << (ToHostPath(d.windows("programs").c_str(), host) ? host : "-") << "\n";
+        out << "beside as written=" << (ToHostPathAsWritten(d.windows("programs").c_str(), host) ? host : "-")
+            << "\n";
         out << "named=" << ToWindowsPath(program + "/updater.ini") << "\n";
         out << "copy=" << copy << "\n";
         return out.str();
@@ -264,6 +266,7 @@ TEST(RehearsalTest, RedirectedFoldersKeepTheirWindowsNames) {
     EXPECT_EQ(found.at("folder"), copy);
     EXPECT_EQ(found.at("as written"), copy + "/updater.ini");
     EXPECT_NE(found.at("beside").find("/programs"), std::string::npos);
+    EXPECT_NE(found.at("beside as written").find("/programs"), std::string::npos);
     EXPECT_EQ(found.at("named"), ScratchDir::WindowsForm(ResolvedHostPath(dir.at("program").string())) +
                                      "\\updater.ini");
 }

@@ -172,7 +172,7 @@ TEST(TextStringTrim, RepeatedTokensFoldedCase) {
     } cases[] = {
         {"  a b  ", " ", " ", "a b"}, {"   ", " ", " ", ""},      {"C:\\dir\\\\", "", "\\", "C:\\dir"},
         {"ABxab", "ab", "ab", "x"},   {"ababa", "ab", "ab", "a"}, {"\"Title\"", "\"", "\"", "Title"},
-        {"\\dir\\", "\\", "", "dir\\"},
+        {"\\dir\\", "\\", "", "dir\\"}, {"{", "{", "}", ""}, {"}", "{", "}", ""},  // a text that is one token
     };
     for (const auto& c : cases) {
         TextString s(c.text);
