@@ -279,6 +279,10 @@ TEST(TextStringState, FailedAllocationLeavesTheEmptyString) {
     EXPECT_STREQ(TextString("abc").CStr(), "abc");
     s.Append("again");
     EXPECT_STREQ(s.CStr(), "again");
+    TextString one("a");
+    SetTextAllocFailOnce(0);  // the copy an append reads its text from is refused
+    EXPECT_FALSE(one.AppendText("x"));
+    EXPECT_STREQ(one.CStr(), "");
     // A text set from its own tail is copied out first; a refused copy
     // fails and leaves the empty string.
     SetTextAllocFailOnce(0);
