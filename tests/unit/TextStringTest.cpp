@@ -89,6 +89,8 @@ TEST(TextStringCore, SpansComparisonAndOwnText) {
     s.Reset("x");
     s.Reset("yz");  // a one-byte text is replaced too
     EXPECT_STREQ(s.CStr(), "yz");
+    s.SetText(s.CStr() + 2);  // its own terminator: copied out like any own text
+    EXPECT_STREQ(s.CStr(), "");
     ASSERT_TRUE(s.Allocate(0));  // still a terminated text
     EXPECT_STREQ(s.CStr(), "");
     ASSERT_TRUE(s.Allocate(260));
