@@ -80,11 +80,12 @@ TEST(TextStringCore, SpansComparisonAndOwnText) {
     s = s;
     s.Append(s);
     s.Append(s.CStr() + 4);
+    s.Append(s.CStr() + s.Length());  // its own terminator: nothing
     EXPECT_STREQ(s.CStr(), "abcabcbc");
     s.SetText(s.CStr() + 5);
     s.Reset(s.CStr() + 1);
     EXPECT_STREQ(s.CStr(), "bc");
-    s.Reset("");
+    s.Reset(s.CStr() + 2);  // its own terminator
     EXPECT_STREQ(s.CStr(), "");
     s.Reset("x");
     s.Reset("yz");  // a one-byte text is replaced too
@@ -285,6 +286,8 @@ TEST(TextStringState, FailedAllocationLeavesTheEmptyString) {
     SetTextAllocFailOnce(0);  // the copy an append reads its text from is refused
     EXPECT_FALSE(one.AppendText("x"));
     EXPECT_STREQ(one.CStr(), "");
+    EXPECT_TRUE(one.AppendText("b"));
+    EXPECT_STREQ(one.CStr(), "b");
     // A text set from its own tail is copied out first; a refused copy
     // fails and leaves the empty string.
     SetTextAllocFailOnce(0);
