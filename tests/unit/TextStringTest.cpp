@@ -114,36 +114,6 @@ TEST(TextStringWords, QuotedWordsAndEmptyWords) {
     EXPECT_STREQ(s.CStr(), "a x");
 }
 
-TEST(TextStringItems, CountsStretchesAndPathParts) {
-    const std::pair<const char*, int> counts[] = {{"", 0}, {"a", 1}, {"a,b", 2}, {"a,,b", 3}, {",a,", 3}};
-    for (const auto& c : counts) EXPECT_EQ(TextString(c.first).ItemCount(","), c.second) << c.first;
-    EXPECT_EQ(TextString("xabyabz").ItemCount("ab"), 3);
-    EXPECT_STREQ(TextString("xabyabz").Item(2, "ab").CStr(), "z");
-    EXPECT_EQ(TextString("abc").ItemCount(""), 1);  // an empty separator is never found
-    ExpectStretches([](const TextString& s, int from, int to) { return s.Items(from, to, ","); },
-                    {{"a, b ,c", 1, 1, " b "}, {"a,,b", 1, 1, ""}, {"a,b,c", -1, -1, "c"}, {"a,b", 5, 5, ""},
-                     {"", 0, 0, ""}, {"", -1, -1, ""}, {"a,b,c,d", 1, 2, "b,c"}, {"a,b", 0, -5, "a"},
-                     {"a,b,c", 1, -9, ""}, {"a,b,c", 2, 1, ""}, {"a,b,c", 1, 9, "b,c"}});
-    EXPECT_STREQ(TextString("C:\\Tools\\Setup.exe").Items(0, -2, "\\").CStr(), "C:\\Tools");
-    EXPECT_STREQ(TextString("Setup.exe").Items(0, -2, "\\").CStr(), "Setup.exe");
-    const std::pair<const char*, const char*> ini[] = {
-        {"C:\\Tools\\Setup.exe", "C:\\Tools\\Setup.ini"}, {"C:\\a.b\\Setup", "C:\\a.ini"}, {"Setup", "ini"}};
-    for (const auto& c : ini) {
-        TextString path(c.first);
-        path.ReplaceItems(-1, -1, ".", "ini");
-        EXPECT_STREQ(path.CStr(), c.second) << c.first;
-    }
-    TextString list("a,b,c");
-    list.ReplaceItem(-2, ",", "x");
-    EXPECT_STREQ(list.CStr(), "a,x,c");
-    // Shift-JIS "表示" is 95 5C 8E A6: its second byte is a backslash, and
-    // items are taken apart byte by byte, so it splits the list there.
-    const TextString sjis("C:\\\x95\x5C\x8E\xA6\\a.txt");
-    EXPECT_EQ(sjis.ItemCount("\\"), 4);
-    EXPECT_STREQ(sjis.Item(1, "\\").CStr(), "\x95");
-    EXPECT_STREQ(sjis.Item(-1, "\\").CStr(), "a.txt");
-}
-
 TEST(TextStringGroups, NestedUnclosedAndNegativeDepth) {
     const struct {
         const char *text, *open, *close;
@@ -182,14 +152,6 @@ TEST(TextStringTrim, RepeatedTokensFoldedCase) {
         s.Trim(c.lead, c.trail);
         EXPECT_STREQ(s.CStr(), c.expected) << c.text;
     }
-}
-
-TEST(TextStringNumbers, ToIntAndToHexFollowScanf) {
-    const std::pair<const char*, int> ints[] = {{"12", 12}, {" -7x", -7}, {"abc", 0}, {"", 0}};
-    for (const auto& c : ints) EXPECT_EQ(TextString(c.first).ToInt(), c.second) << c.first;
-    const std::pair<const char*, int> hex[] = {{"0x1F", 31}, {"0x1f", 31}, {"0X1F", 0},        {"1F", 0},
-                                               {" 0x1F", 0}, {"0x", 0},    {"0xFFFFFFFF", -1}, {"0x21z", 33}};
-    for (const auto& c : hex) EXPECT_EQ(TextString(c.first).ToHex(), c.second) << c.first;
 }
 
 TEST(TextStringReplace, ReplaceAllAndCountOf) {
