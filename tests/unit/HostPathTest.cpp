@@ -298,13 +298,13 @@ TEST_F(HostPathTest, ModulePathOfAProgramDeepInFolders) {
 // one folder is "user". Without HOME the root is below the user's home
 // folder of the user database, or below /tmp for a user not in it. (Needs
 // root to become a user without an entry.)
-TEST(HostLoginTest, NameStaysOneFolder) {
+TEST(HostLoginTest, NameStaysOneFolderAndTheRootFindsAHome) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to take a user id without an entry";
     const passwd* root = getpwuid(0);
     ASSERT_NE(root, nullptr);
     const std::string rootHome = root->pw_dir;
     const struct {
-        uid_t uid;  // 0: stay root, whom the user database knows
+        uid_t uid;  // 54321 has no entry in the user database; 0 (stay root) has one
         const char* user;
         std::string expected;
     } cases[] = {
