@@ -119,11 +119,18 @@ TEST(CheckOptionsTest, ExitStatusOfTheProgram) {
     };
     for (const auto& run : runs) EXPECT_EQ(status(run.arguments), run.status) << run.arguments;
 
-    // The picture as Graphviz's own text, written by the checker itself
-    // (Graphviz's layout of it would indent with tabs).
+    // The picture as Graphviz's own text for .gv and .dot, written by the
+    // checker itself (Graphviz's layout of it would indent with tabs);
+    // drawn by Graphviz for other names, as SVG for a name without an
+    // extension; a format Graphviz does not know ends with status 2.
     ScratchDir dir;
-    EXPECT_EQ(status("--graph " + dir.at("g.gv").string() + " " + cases + "/clean-typical.ini"), 0);
+    for (const char* name : {"g.gv", "g.dot", "g"}) {
+        EXPECT_EQ(status("--graph " + dir.at(name).string() + " " + cases + "/clean-typical.ini"), 0) << name;
+    }
     EXPECT_EQ(dir.Read("g.gv").rfind("digraph script {\n  graph [", 0), 0u);
+    EXPECT_EQ(dir.Read("g.dot"), dir.Read("g.gv"));
+    EXPECT_NE(dir.Read("g").find("<svg"), std::string::npos);
+    EXPECT_EQ(status("--graph " + dir.at("g.nosuch").string() + " " + cases + "/clean-typical.ini"), 2);
     // The host's root given on the command line.
     EXPECT_EQ(status("--root " + dir.native().string() + " " + cases + "/clean-typical.ini"), 0);
     // Without a root configured, nor a home folder to find the usual one in.
