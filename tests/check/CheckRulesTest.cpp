@@ -129,4 +129,21 @@ std::string CaseTestName(const ::testing::TestParamInfo<std::string>& info) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, CheckCase, ::testing::ValuesIn(CaseNames()), CaseTestName);
 
+// The script's own name, which no case file can choose: <Src> is the
+// program's path cut at its last backslash byte, so a character whose
+// second byte is a backslash cuts it inside the name. A folder given as
+// <Src> (--src) leaves the name out of it. (The script's text is given; its
+// reads find no file, which only adds findings of missing keys.)
+TEST(CheckOwnName, ACharacterEndingInABackslashCutsSrc) {
+    // 表示.ini in Shift-JIS: 表 is 95 5C. The finding names it in UTF-8 (E8 A1 A8).
+    const std::string path = "C:\\Setup\\\x95\x5C\x8E\xA6.ini";
+    for (const std::string src : {"", "C:\\Setup"}) {
+        const CheckReport report = CheckScriptBytes("x.ini", path, "[UPDATER]\r\n", src);
+        const bool cut = std::any_of(report.findings.begin(), report.findings.end(), [](const Finding& finding) {
+            return finding.message == "sjis-backslash-src" && finding.args == std::vector<std::string>{"\xE8\xA1\xA8"};
+        });
+        EXPECT_EQ(cut, src.empty()) << src;
+    }
+}
+
 }  // namespace
