@@ -16,6 +16,7 @@
 #include "TestSupport.h"
 #include "platform/Module.h"
 #include "platform/posix/HostPath.h"
+#include "platform/posix/Rehearsal.h"
 #include "winlike/Conversion.h"
 
 namespace fs = std::filesystem;
@@ -298,45 +299,35 @@ TEST_F(HostPathTest, ModulePathOfAProgramDeepInFolders) {
 // one folder is "user". Without HOME the root is below the user's home
 // folder of the user database, or below /tmp for a user not in it. (Needs
 // root to become a user without an entry.)
+struct LoginCase {
+    uid_t uid;  // 54321 has no entry in the user database; 0 (stay root) has one
+    const char* user;
+    std::string expected;
+};
+
+// The login name and the root as the user of `context` (a LoginCase) sees them.
+std::string LoginAndRoot(void* context) {
+    const LoginCase& c = *static_cast<const LoginCase*>(context);
+    if (c.uid != 0 && setuid(c.uid) != 0) return "setuid failed";
+    if (c.user == nullptr) unsetenv("USER"); else setenv("USER", c.user, 1);
+    unsetenv("HOME");
+    unsetenv("NEMURIA_ROOT");
+    return HostLoginName() + " " + ConfiguredHostRoot();
+}
+
 TEST(HostLoginTest, NameStaysOneFolderAndTheRootFindsAHome) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to take a user id without an entry";
     const passwd* root = getpwuid(0);
     ASSERT_NE(root, nullptr);
-    const std::string rootHome = root->pw_dir;
-    const struct {
-        uid_t uid;  // 54321 has no entry in the user database; 0 (stay root) has one
-        const char* user;
-        std::string expected;
-    } cases[] = {
+    LoginCase cases[] = {
         {54321, "alice", "alice /tmp"}, {54321, nullptr, "user /tmp"}, {54321, "", "user /tmp"},
         {54321, ".", "user /tmp"},      {54321, "..", "user /tmp"},    {54321, "a/b", "user /tmp"},
-        {0, "alice", "root " + rootHome},
+        {0, "alice", std::string("root ") + root->pw_dir},
     };
-    for (const auto& c : cases) {
-        const char* shown = c.user != nullptr ? c.user : "(unset)";
-        int channel[2];
-        ASSERT_EQ(pipe(channel), 0);
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            close(channel[0]);
-            if (c.uid != 0 && setuid(c.uid) != 0) _exit(1);
-            if (c.user == nullptr) unsetenv("USER"); else setenv("USER", c.user, 1);
-            unsetenv("HOME");
-            unsetenv("NEMURIA_ROOT");
-            const std::string name = HostLoginName() + " " + ConfiguredHostRoot();
-            _exit(write(channel[1], name.data(), name.size()) == static_cast<ssize_t>(name.size()) ? 0 : 1);
-        }
-        close(channel[1]);
-        char buffer[256];
-        const ssize_t length = read(channel[0], buffer, sizeof buffer);
-        close(channel[0]);
-        int status = 0;
-        waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << shown;
-        EXPECT_EQ(std::string(buffer, length > 0 ? static_cast<size_t>(length) : 0),
-                  c.expected + "/.local/share/nemuria-updater")
-            << shown;
+    for (LoginCase& c : cases) {
+        std::string seen;
+        ASSERT_TRUE(RunInChild(LoginAndRoot, &c, seen));
+        EXPECT_EQ(seen, c.expected + "/.local/share/nemuria-updater") << (c.user != nullptr ? c.user : "(unset)");
     }
 }
 
